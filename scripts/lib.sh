@@ -2,7 +2,7 @@
 # and the tests need, builds, and manages the private Wine prefix and Xvfb.
 
 QB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-QB_BUILD="$QB_ROOT/build"
+QB_BUILD="${QB_BUILD:-$QB_ROOT/build}"
 export WINEPREFIX="$QB_BUILD/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree=;mshtml="

@@ -1,0 +1,403 @@
+// Looks at Quillaby from outside, as an accessibility tool would: finds its
+// windows by class and title and asks their controls for their texts. It never
+// touches the program's memory. Runs in the same Wine prefix as the program.
+//
+//   probe wait [SECONDS]        until the settings dialog is visible
+//   probe gone [SECONDS]        until no settings dialog exists
+//   probe fields                "ID=text" of every control with an id
+//   probe text ID               one control's text
+//   probe combo                 the device box: selection and entries
+//   probe center ID             screen point in the middle of a control
+//   probe closebox              screen point on the dialog's close box
+//   probe dialog-rect           left top right bottom of the dialog
+//   probe windows               top-level windows of the dialog's process
+//   probe testwin               whether the test window exists
+//   probe find CLASS TITLE [SECONDS]  until such a window exists ("-" = any)
+//   probe clip TEXT             puts TEXT on the clipboard, as a copy would
+//
+// Results go to stdout as UTF-8; the exit status is 0 on success, 1 when the
+// thing looked for is absent, 2 on wrong use.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+const wchar_t kDialogTitle[] = L"Quillaby";
+const wchar_t kDialogClass[] = L"#32770";
+// A cross-process message to a thread that is busy (a run, a help engine)
+// must not hang the probe.
+const UINT kSendTimeoutMs = 5000;
+
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const char* text)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (size <= 1)
+        return std::wstring();
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, &out[0], size);
+    out.resize(static_cast<size_t>(size - 1));
+    return out;
+}
+
+HWND FindDialog()
+{
+    return FindWindowW(kDialogClass, kDialogTitle);
+}
+
+HWND RequireDialog()
+{
+    const HWND hDlg = FindDialog();
+    if (hDlg == nullptr)
+        std::fprintf(stderr, "probe: no window of class #32770 titled \"Quillaby\"\n");
+    return hDlg;
+}
+
+bool SendWithTimeout(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, DWORD_PTR* pResult)
+{
+    const LRESULT sent = SendMessageTimeoutW(hWnd, uMsg, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, pResult);
+    return sent != 0;
+}
+
+bool ReadText(HWND hWnd, std::wstring* pText)
+{
+    DWORD_PTR length = 0;
+    if (!SendWithTimeout(hWnd, WM_GETTEXTLENGTH, 0, 0, &length))
+        return false;
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    const WPARAM capacity = static_cast<WPARAM>(buffer.size());
+    const LPARAM target = reinterpret_cast<LPARAM>(buffer.data());
+    DWORD_PTR copied = 0;
+    if (!SendWithTimeout(hWnd, WM_GETTEXT, capacity, target, &copied))
+        return false;
+    pText->assign(buffer.data(), copied);
+    return true;
+}
+
+bool Visible(HWND hWnd)
+{
+    return hWnd != nullptr && IsWindowVisible(hWnd);
+}
+
+double ArgSeconds(int argc, char** argv, int index, double fallback)
+{
+    return argc > index ? std::atof(argv[index]) : fallback;
+}
+
+// Polls a condition every 50 ms until it holds or the time is up.
+template <class Condition> bool WaitFor(double seconds, Condition condition)
+{
+    const DWORD start = GetTickCount();
+    const DWORD limit = static_cast<DWORD>(seconds * 1000.0);
+    for (;;)
+    {
+        if (condition())
+            return true;
+        if (GetTickCount() - start > limit)
+            return false;
+        Sleep(50);
+    }
+}
+
+int CmdWait(double seconds)
+{
+    const bool shown = WaitFor(seconds, [] { return Visible(FindDialog()); });
+    if (!shown)
+        std::fprintf(stderr, "probe: the dialog did not appear within %.1f s\n", seconds);
+    return shown ? 0 : 1;
+}
+
+int CmdGone(double seconds)
+{
+    const bool gone = WaitFor(seconds, [] { return FindDialog() == nullptr; });
+    if (!gone)
+        std::fprintf(stderr, "probe: the dialog still exists after %.1f s\n", seconds);
+    return gone ? 0 : 1;
+}
+
+// The text of one of the dialog's controls; says so when it doesn't answer.
+bool ReadControlText(HWND hDlg, int id, std::wstring* pText)
+{
+    const HWND hCtl = GetDlgItem(hDlg, id);
+    if (hCtl != nullptr && ReadText(hCtl, pText))
+        return true;
+    std::fprintf(stderr, "probe: control %d did not answer\n", id);
+    return false;
+}
+
+int CmdFields()
+{
+    const HWND hDlg = RequireDialog();
+    if (hDlg == nullptr)
+        return 1;
+    // The dialog's controls with an id of their own, Run to device box.
+    for (int id = 1000; id <= 1011; ++id)
+    {
+        std::wstring text;
+        if (!ReadControlText(hDlg, id, &text))
+            return 1;
+        std::printf("%d=%s\n", id, ToUtf8(text).c_str());
+    }
+    return 0;
+}
+
+int CmdText(int id)
+{
+    const HWND hDlg = RequireDialog();
+    std::wstring text;
+    if (hDlg == nullptr || !ReadControlText(hDlg, id, &text))
+        return 1;
+    std::printf("%s\n", ToUtf8(text).c_str());
+    return 0;
+}
+
+int CmdCombo()
+{
+    const HWND hDlg = RequireDialog();
+    if (hDlg == nullptr)
+        return 1;
+    const HWND hBox = GetDlgItem(hDlg, 1011);
+    DWORD_PTR count = 0;
+    DWORD_PTR selection = 0;
+    if (hBox == nullptr || !SendWithTimeout(hBox, CB_GETCOUNT, 0, 0, &count) ||
+        !SendWithTimeout(hBox, CB_GETCURSEL, 0, 0, &selection))
+    {
+        std::fprintf(stderr, "probe: the device box did not answer\n");
+        return 1;
+    }
+    std::printf("count=%d\n", static_cast<int>(count));
+    std::printf("selected=%d\n", static_cast<int>(selection));
+    std::wstring current;
+    ReadText(hBox, &current);
+    std::printf("text=%s\n", ToUtf8(current).c_str());
+    for (int i = 0; i < static_cast<int>(count); ++i)
+    {
+        DWORD_PTR length = 0;
+        DWORD_PTR data = 0;
+        SendWithTimeout(hBox, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0, &length);
+        SendWithTimeout(hBox, CB_GETITEMDATA, static_cast<WPARAM>(i), 0, &data);
+        std::vector<wchar_t> buffer(length + 1, L'\0');
+        const LPARAM target = reinterpret_cast<LPARAM>(buffer.data());
+        DWORD_PTR copied = 0;
+        SendWithTimeout(hBox, CB_GETLBTEXT, static_cast<WPARAM>(i), target, &copied);
+        std::printf("entry%d=%d|%s\n", i, static_cast<int>(data), ToUtf8(buffer.data()).c_str());
+    }
+    return 0;
+}
+
+int CmdCenter(int id)
+{
+    const HWND hDlg = RequireDialog();
+    if (hDlg == nullptr)
+        return 1;
+    const HWND hCtl = GetDlgItem(hDlg, id);
+    RECT rc = {};
+    if (hCtl == nullptr || !GetWindowRect(hCtl, &rc))
+    {
+        std::fprintf(stderr, "probe: no control %d\n", id);
+        return 1;
+    }
+    std::printf("%ld %ld\n", (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return 0;
+}
+
+int CmdDialogRect()
+{
+    const HWND hDlg = RequireDialog();
+    RECT rc = {};
+    if (hDlg == nullptr || !GetWindowRect(hDlg, &rc))
+        return 1;
+    std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    return 0;
+}
+
+// Asks the dialog itself where its close box is, so the click lands where a
+// person would see it, whatever the theme's sizes: the middle of the run of
+// HTCLOSE points across the caption's middle row.
+int CmdCloseBox()
+{
+    const HWND hDlg = RequireDialog();
+    RECT rc = {};
+    if (hDlg == nullptr || !GetWindowRect(hDlg, &rc))
+        return 1;
+    const LONG y = rc.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    LONG first = -1;
+    LONG last = -1;
+    for (LONG x = rc.left; x < rc.right; ++x)
+    {
+        const LPARAM point = MAKELPARAM(static_cast<SHORT>(x), static_cast<SHORT>(y));
+        DWORD_PTR hit = 0;
+        if (!SendWithTimeout(hDlg, WM_NCHITTEST, 0, point, &hit))
+            return 1;
+        if (hit == HTCLOSE)
+        {
+            if (first < 0)
+                first = x;
+            last = x;
+        }
+    }
+    if (first < 0)
+    {
+        std::fprintf(stderr, "probe: no close box found on the caption\n");
+        return 1;
+    }
+    std::printf("%ld %ld\n", (first + last) / 2, y);
+    return 0;
+}
+
+struct WindowCount
+{
+    DWORD processId;
+    int count;
+};
+
+BOOL CALLBACK CountWindow(HWND hWnd, LPARAM lParam)
+{
+    WindowCount* pCount = reinterpret_cast<WindowCount*>(lParam);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(hWnd, &processId);
+    if (processId != pCount->processId)
+        return TRUE;
+    ++pCount->count;
+    wchar_t className[128] = L"";
+    wchar_t title[128] = L"";
+    GetClassNameW(hWnd, className, 128);
+    GetWindowTextW(hWnd, title, 128);
+    std::fprintf(stderr, "window %p class=%s title=%s visible=%d\n", static_cast<void*>(hWnd),
+                 ToUtf8(className).c_str(), ToUtf8(title).c_str(), IsWindowVisible(hWnd) ? 1 : 0);
+    return TRUE;
+}
+
+int CmdWindows()
+{
+    const HWND hDlg = RequireDialog();
+    if (hDlg == nullptr)
+        return 1;
+    WindowCount windows = {0, 0};
+    GetWindowThreadProcessId(hDlg, &windows.processId);
+    EnumWindows(&CountWindow, reinterpret_cast<LPARAM>(&windows));
+    std::printf("%d\n", windows.count);
+    return 0;
+}
+
+// The test window is the only window of class "Quillaby"; the dialog's
+// class is #32770. A class registered by another process can't be asked for
+// from here, but a window of that class can.
+int CmdTestWin()
+{
+    const HWND byClass = FindWindowW(L"Quillaby", nullptr);
+    const HWND byTitle = FindWindowW(nullptr, L"Quillaby Window");
+    const bool present = byClass != nullptr || byTitle != nullptr;
+    std::printf("%s\n", present ? "present" : "absent");
+    if (byClass != nullptr)
+    {
+        RECT rc = {};
+        GetWindowRect(byClass, &rc);
+        std::fprintf(stderr, "test window %ld %ld %ld %ld visible=%d\n", rc.left, rc.top, rc.right, rc.bottom,
+                     IsWindowVisible(byClass) ? 1 : 0);
+    }
+    return 0;
+}
+
+int CmdFind(const char* className, const char* title, double seconds)
+{
+    const std::wstring wideClass = FromUtf8(className);
+    const std::wstring wideTitle = FromUtf8(title);
+    const wchar_t* pClass = std::strcmp(className, "-") == 0 ? nullptr : wideClass.c_str();
+    const wchar_t* pTitle = std::strcmp(title, "-") == 0 ? nullptr : wideTitle.c_str();
+    const bool found = WaitFor(seconds, [&] { return FindWindowW(pClass, pTitle) != nullptr; });
+    std::printf("%s\n", found ? "present" : "absent");
+    return found ? 0 : 1;
+}
+
+int CmdClip(const char* text)
+{
+    const std::wstring wide = FromUtf8(text);
+    const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL hMem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (hMem == nullptr)
+        return 1;
+    void* pMem = GlobalLock(hMem);
+    std::memcpy(pMem, wide.c_str(), bytes);
+    GlobalUnlock(hMem);
+    if (!OpenClipboard(nullptr))
+    {
+        GlobalFree(hMem);
+        std::fprintf(stderr, "probe: the clipboard is busy\n");
+        return 1;
+    }
+    EmptyClipboard();
+    const bool placed = SetClipboardData(CF_UNICODETEXT, hMem) != nullptr;
+    CloseClipboard();
+    if (!placed)
+    {
+        GlobalFree(hMem);
+        std::fprintf(stderr, "probe: SetClipboardData failed, error %lu\n", GetLastError());
+        return 1;
+    }
+    return 0;
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: probe wait|gone|fields|text|combo|center|closebox|dialog-rect|windows|testwin|"
+                         "find|clip ...\n");
+    return 2;
+}
+}
+
+int main(int argc, char** argv)
+{
+    // Plain line ends for the shell scripts that read the output.
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc < 2)
+        return Usage();
+    const std::string command = argv[1];
+    int status = 2;
+    if (command == "wait")
+        status = CmdWait(ArgSeconds(argc, argv, 2, 30.0));
+    else if (command == "gone")
+        status = CmdGone(ArgSeconds(argc, argv, 2, 10.0));
+    else if (command == "fields")
+        status = CmdFields();
+    else if (command == "text" && argc > 2)
+        status = CmdText(std::atoi(argv[2]));
+    else if (command == "combo")
+        status = CmdCombo();
+    else if (command == "center" && argc > 2)
+        status = CmdCenter(std::atoi(argv[2]));
+    else if (command == "closebox")
+        status = CmdCloseBox();
+    else if (command == "dialog-rect")
+        status = CmdDialogRect();
+    else if (command == "windows")
+        status = CmdWindows();
+    else if (command == "testwin")
+        status = CmdTestWin();
+    else if (command == "find" && argc > 3)
+        status = CmdFind(argv[2], argv[3], ArgSeconds(argc, argv, 4, 0.0));
+    else if (command == "clip" && argc > 2)
+        status = CmdClip(argv[2]);
+    else
+        return Usage();
+    std::fflush(stdout);
+    return status;
+}

@@ -1,0 +1,204 @@
+# Starts, drives and ends one quillaby.exe for an end-to-end test, with only
+# what a person has: the mouse and keyboard (xdotool), the screen (captures),
+# and the probe for reading control texts from outside.
+#
+# Needs DISPLAY (scripts/test's Xvfb), WINEPREFIX, and from CTest QB_EXE,
+# QB_PROBE, QB_WINE_RUN and QB_E2E_OUT.
+
+. "$(dirname "${BASH_SOURCE[0]}")/assert.sh"
+
+# Control ids of the settings dialog.
+QB_ID_RUN=1000
+QB_ID_WIDTH=1001
+QB_ID_BACK_RED=1002
+QB_ID_BACK_GREEN=1003
+QB_ID_BACK_BLUE=1004
+QB_ID_BAR_RED=1005
+QB_ID_BAR_GREEN=1006
+QB_ID_BAR_BLUE=1007
+QB_ID_MULTIPLIER=1008
+QB_ID_DIVIDER=1009
+QB_ID_RATE=1010
+QB_ID_DEVICE=1011
+
+QB_PID=""
+# Time for Wine to take in an X event before the probe asks about its effect.
+QB_SETTLE=${QB_SETTLE:-0.25}
+
+qb_probe() {
+  "$QB_WINE_RUN" "$QB_PROBE" "$@" </dev/null
+}
+
+# Wine processes of this prefix that a test may leave behind: the program, the
+# help engine it starts, and the probe.
+qb_own_processes() {
+  local dir pid comm
+  for dir in /proc/[0-9]*; do
+    pid=${dir#/proc/}
+    comm=$(cat "$dir/comm" 2>/dev/null) || continue
+    case "$comm" in
+      quillaby.exe | winhlp32.exe | quillaby_probe.exe) ;;
+      *) continue ;;
+    esac
+    [ "$(awk '$3 == "Z" { print "zombie" }' "$dir/stat" 2>/dev/null)" = zombie ] && continue
+    tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -q -x -F "WINEPREFIX=$WINEPREFIX" || continue
+    echo "$pid $comm"
+  done
+}
+
+qb_e2e_cleanup() {
+  local pid comm
+  if qb_program_alive; then
+    echo "cleanup: ending quillaby.exe ($QB_PID)"
+    kill "$QB_PID" 2>/dev/null
+  fi
+  [ -n "$QB_PID" ] && wait "$QB_PID" 2>/dev/null
+  while read -r pid comm; do
+    [ -n "$pid" ] || continue
+    echo "cleanup: ending $comm ($pid)"
+    kill "$pid" 2>/dev/null
+  done < <(qb_own_processes)
+}
+
+# Checks the environment, prepares the output folder and the clean-up.
+qb_e2e_init() {
+  local missing="" v
+  for v in DISPLAY WINEPREFIX QB_EXE QB_PROBE QB_WINE_RUN QB_E2E_OUT; do
+    [ -n "${!v:-}" ] || missing="$missing $v"
+  done
+  if [ -n "$missing" ]; then
+    echo "FAIL the end-to-end tests run inside scripts/test; missing:$missing"
+    exit 1
+  fi
+  QB_OUT="$QB_E2E_OUT/$(basename "$0" .sh)"
+  rm -rf "$QB_OUT"
+  mkdir -p "$QB_OUT"
+  trap qb_e2e_cleanup EXIT
+  # Without a window manager nobody draws the caption; let Wine draw it, so
+  # that the close box is there to be clicked.
+  "$QB_WINE_RUN" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
+    >/dev/null 2>&1 </dev/null
+  local left
+  left=$(qb_own_processes)
+  check_eq "no program process left from before" "" "$left"
+}
+
+qb_program_alive() {
+  [ -n "$QB_PID" ] || return 1
+  local state
+  state=$(awk '{ print $3 }' "/proc/$QB_PID/stat" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Starts the program and waits for its dialog.
+qb_start() {
+  "$QB_WINE_RUN" "$QB_EXE" >/dev/null 2>&1 </dev/null &
+  QB_PID=$!
+  if qb_probe wait 30; then
+    check_eq "the settings dialog appears" "shown" "shown"
+  else
+    check_eq "the settings dialog appears" "shown" "not shown within 30 s"
+    return 1
+  fi
+}
+
+# Waits up to SECONDS for the program's process to end.
+qb_wait_exit() {
+  local seconds=${1:-10} i
+  for i in $(seq 1 $((seconds * 10))); do
+    qb_program_alive || { wait "$QB_PID" 2>/dev/null; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Checks that the process ended and that no window or Wine process of the
+# program is left.
+qb_check_ended() {
+  local what=$1
+  if qb_wait_exit 10; then
+    check_eq "$what: the process ends" "ended" "ended"
+  else
+    check_eq "$what: the process ends" "ended" "still running after 10 s"
+  fi
+  local dialog
+  dialog=$(qb_probe find '#32770' Quillaby)
+  check_eq "$what: the dialog is gone" "absent" "$dialog"
+  local left
+  left=$(qb_own_processes)
+  check_eq "$what: no program process left" "" "$left"
+  QB_PID=""
+}
+
+qb_field() {
+  qb_probe text "$1"
+}
+
+# Moves the pointer onto a control and clicks it, as a person would.
+qb_click() {
+  local xy
+  xy=$(qb_probe center "$1") || return 1
+  xdotool mousemove $xy click 1
+  sleep "$QB_SETTLE"
+}
+
+# Keys go to the window under the pointer: rest it on the dialog's rate line.
+qb_key() {
+  local xy
+  xy=$(qb_probe center "$QB_ID_RATE") || return 1
+  xdotool mousemove $xy
+  xdotool key "$@"
+  sleep "$QB_SETTLE"
+}
+
+# Clicks a field, selects its whole text and types TEXT over it; the focus
+# stays in the field.
+qb_type_into() {
+  qb_click "$1" || return 1
+  xdotool key End shift+Home BackSpace
+  [ -n "$2" ] && xdotool type --delay 30 -- "$2"
+  sleep "$QB_SETTLE"
+}
+
+# Clicks a field, selects its whole text and pastes TEXT over it from the
+# clipboard (Ctrl+V), as after copying TEXT in another program.
+qb_paste_into() {
+  qb_probe clip "$2" || return 1
+  qb_click "$1" || return 1
+  xdotool key End shift+Home ctrl+v
+  sleep "$QB_SETTLE"
+}
+
+# The screen as a person sees it.
+qb_capture() {
+  import -window root "$1"
+}
+
+# ImageMagick itself, whatever else is called convert on the PATH.
+QB_CONVERT=convert
+[ -x /usr/bin/convert ] && QB_CONVERT=/usr/bin/convert
+
+# Colours of a line of a capture, one "#RRGGBB" per pixel: "row FILE Y" or
+# "column FILE X".
+qb_line() {
+  local geometry w h
+  read -r w h < <(qb_screen_size)
+  if [ "$1" = row ]; then geometry="${w}x1+0+$3"; else geometry="1x${h}+$3+0"; fi
+  "$QB_CONVERT" "$2" -crop "$geometry" +repage -depth 8 txt:- | awk 'NR > 1 { print $3 }'
+}
+
+# Runs of equal colour along a line, "COLOUR FIRST-LAST" each, in order.
+qb_runs() {
+  qb_line "$@" | awk '
+    $1 != c { if (NR > 1) printf "%s %d-%d\n", c, s, NR - 2; c = $1; s = NR - 1 }
+    END { printf "%s %d-%d\n", c, s, NR - 1 }'
+}
+
+# Colour of one pixel of a capture as "#RRGGBB".
+qb_pixel() {
+  "$QB_CONVERT" "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- | awk 'NR == 2 { print $3 }'
+}
+
+qb_screen_size() {
+  xdotool getdisplaygeometry
+}

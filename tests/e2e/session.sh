@@ -202,3 +202,48 @@ qb_pixel() {
 qb_screen_size() {
   xdotool getdisplaygeometry
 }
+
+# Waits up to SECONDS for the test window to be there (present) or gone
+# (absent); prints what it found last.
+qb_wait_testwin() {
+  local want=$1 seconds=${2:-10} got i
+  for i in $(seq 1 $((seconds * 5))); do
+    got=$(qb_probe testwin 2>/dev/null)
+    [ "$got" = "$want" ] && break
+    sleep 0.2
+  done
+  echo "$got"
+}
+
+# Ends a run as a person would: a key press on the full-screen test window.
+qb_key_testwin() {
+  local w h
+  read -r w h < <(qb_screen_size)
+  xdotool mousemove $((w / 2)) $((h / 2))
+  xdotool key "$1"
+}
+
+# Presses KEY on the window of class CLASS titled TITLE, with the pointer on it.
+qb_key_on() {
+  local xy
+  xy=$(qb_probe where "$1" "$2") || return 1
+  xdotool mousemove $xy key "$3"
+  sleep "$QB_SETTLE"
+}
+
+# Dismisses a shown window with KEY: presses it with the pointer on the window
+# until the window is gone, a few times at most (a dialog that is still being
+# drawn may not have its focus yet). Prints "dismissed" or "still shown".
+qb_dismiss() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    qb_key_on "$1" "$2" "$3" 2>/dev/null
+    sleep 0.5
+    if [ "$(qb_probe find "$1" "$2")" = absent ]; then
+      echo dismissed
+      return 0
+    fi
+  done
+  echo "still shown"
+  return 1
+}

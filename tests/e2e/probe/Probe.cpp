@@ -12,7 +12,8 @@
 //   probe dialog-rect           left top right bottom of the dialog
 //   probe windows               top-level windows of the dialog's process
 //   probe testwin               whether the test window exists
-//   probe find CLASS TITLE [SECONDS]  until such a window exists ("-" = any)
+//   probe find CLASS TITLE [SECONDS]  until such a window is shown ("-" = any)
+//   probe where CLASS TITLE     screen point in the middle of such a window
 //   probe clip TEXT             puts TEXT on the clipboard, as a copy would
 //
 // Results go to stdout as UTF-8; the exit status is 0 on success, 1 when the
@@ -317,15 +318,34 @@ int CmdTestWin()
     return 0;
 }
 
-int CmdFind(const char* className, const char* title, double seconds)
+HWND FindByArgs(const char* className, const char* title)
 {
     const std::wstring wideClass = FromUtf8(className);
     const std::wstring wideTitle = FromUtf8(title);
     const wchar_t* pClass = std::strcmp(className, "-") == 0 ? nullptr : wideClass.c_str();
     const wchar_t* pTitle = std::strcmp(title, "-") == 0 ? nullptr : wideTitle.c_str();
-    const bool found = WaitFor(seconds, [&] { return FindWindowW(pClass, pTitle) != nullptr; });
+    return FindWindowW(pClass, pTitle);
+}
+
+int CmdFind(const char* className, const char* title, double seconds)
+{
+    // A dialog exists a moment before it is shown and can take keys.
+    const bool found = WaitFor(seconds, [&] { return Visible(FindByArgs(className, title)); });
     std::printf("%s\n", found ? "present" : "absent");
     return found ? 0 : 1;
+}
+
+int CmdWhere(const char* className, const char* title)
+{
+    const HWND hWnd = FindByArgs(className, title);
+    RECT rc = {};
+    if (hWnd == nullptr || !GetWindowRect(hWnd, &rc))
+    {
+        std::fprintf(stderr, "probe: no window of class %s titled %s\n", className, title);
+        return 1;
+    }
+    std::printf("%ld %ld\n", (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return 0;
 }
 
 int CmdClip(const char* text)
@@ -359,7 +379,7 @@ int CmdClip(const char* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: probe wait|gone|fields|text|combo|center|closebox|dialog-rect|windows|testwin|"
-                         "find|clip ...\n");
+                         "find|where|clip ...\n");
     return 2;
 }
 }
@@ -394,6 +414,8 @@ int main(int argc, char** argv)
         status = CmdTestWin();
     else if (command == "find" && argc > 3)
         status = CmdFind(argv[2], argv[3], ArgSeconds(argc, argv, 4, 0.0));
+    else if (command == "where" && argc > 3)
+        status = CmdWhere(argv[2], argv[3]);
     else if (command == "clip" && argc > 2)
         status = CmdClip(argv[2]);
     else

@@ -1,6 +1,8 @@
 // Dialog template 102 and icon 128, read both from the resource bytes and from
 // a live dialog that Wine's dialog manager builds from them.
 #include <gtest/gtest.h>
+
+#include "support/TestText.h"
 #include <windows.h>
 
 #include <cstdio>
@@ -45,24 +47,6 @@ const ExpectedControl kControls[] = {
     {-1, L"Static", L"Display device", {6, 6, 114, 18}, kLabel},
 };
 const size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
-
-std::wstring ToText(const RECT& rc)
-{
-    return L"(" + std::to_wstring(rc.left) + L", " + std::to_wstring(rc.top) + L", " + std::to_wstring(rc.right) +
-           L", " + std::to_wstring(rc.bottom) + L")";
-}
-
-std::string Hex(DWORD dw)
-{
-    char sz[16];
-    snprintf(sz, sizeof(sz), "0x%08lX", static_cast<unsigned long>(dw));
-    return sz;
-}
-
-std::string Narrow(const std::wstring& str)
-{
-    return std::string(str.begin(), str.end());
-}
 
 // A reader of the extended template's bytes.
 class TemplateReader
@@ -172,7 +156,7 @@ TEST(DialogTemplate, ControlsMatchFieldByFieldInTheResource)
         rc.top = r.Short();
         rc.right = rc.left + r.Short();
         rc.bottom = rc.top + r.Short();
-        EXPECT_EQ(Narrow(ToText(want.rcUnits)), Narrow(ToText(rc))) << "position in dialog units";
+        EXPECT_EQ((ToText(want.rcUnits)), (ToText(rc))) << "position in dialog units";
         EXPECT_EQ(want.nId, static_cast<int>(r.Dword())) << "id";
         const std::wstring strClass = r.TextOrOrdinal();
         EXPECT_EQ(0, lstrcmpiW(want.pszClass, strClass.c_str()))
@@ -230,7 +214,7 @@ TEST(DialogTemplate, LiveDialogHasEveryControlInOrderAtItsPixelPosition)
         }
         else
         {
-            EXPECT_EQ(Narrow(ToText(rcWant)), Narrow(ToText(rcLive))) << "pixel position";
+            EXPECT_EQ((ToText(rcWant)), (ToText(rcLive))) << "pixel position";
         }
     }
     EXPECT_EQ(kControlCount, n) << "control count";

@@ -60,6 +60,13 @@ qb_e2e_cleanup() {
   done < <(qb_own_processes)
 }
 
+# Without a window manager nobody draws the captions; let Wine draw them, so
+# that the close box is there to be seen and clicked.
+qb_wine_draws_captions() {
+  "$QB_WINE_RUN" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
+    >/dev/null 2>&1 </dev/null
+}
+
 # Checks the environment, prepares the output folder and the clean-up.
 qb_e2e_init() {
   local missing="" v
@@ -74,10 +81,7 @@ qb_e2e_init() {
   rm -rf "$QB_OUT"
   mkdir -p "$QB_OUT"
   trap qb_e2e_cleanup EXIT
-  # Without a window manager nobody draws the caption; let Wine draw it, so
-  # that the close box is there to be clicked.
-  "$QB_WINE_RUN" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
-    >/dev/null 2>&1 </dev/null
+  qb_wine_draws_captions
   local left
   left=$(qb_own_processes)
   check_eq "no program process left from before" "" "$left"

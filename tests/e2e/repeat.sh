@@ -18,26 +18,27 @@ rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$QB_PID/status"; }
 
 windows_before=$(qb_probe windows)
 echo "before the first run: $windows_before windows, VmRSS $(rss) kB"
+run_xy=$(qb_probe center "$QB_ID_RUN")
 failed_runs=""
-rates=""
 for run in $(seq 1 "$RUNS"); do
-  qb_click "$QB_ID_RUN"
+  xdotool mousemove $run_xy click 1
   opened=$(qb_wait_testwin present 15)
-  error=$(qb_probe find '#32770' Error)
-  sleep 0.3
+  { read -r error; read -r class_during; } < <(qb_probe find '#32770' Error \; classatom Quillaby)
+  if qb_wait_frames "$QB_OUT/frame.png" 20; then frames=shown; else frames="not shown"; fi
   qb_key_testwin "${KEYS[$((run % ${#KEYS[@]}))]}"
   closed=$(qb_wait_testwin absent 10)
   sleep "$QB_SETTLE"
-  rate=$(qb_field $QB_ID_RATE)
-  windows=$(qb_probe windows 2>/dev/null)
+  { read -r class_after; read -r rate; read -r windows; } < <(
+    qb_probe classatom Quillaby \; text "$QB_ID_RATE" \; windows 2>/dev/null)
   kb=$(rss)
-  echo "run $run: test window $opened then $closed, error box $error, $windows windows, VmRSS $kb kB, $rate"
-  if [ "$opened $closed $error" != "present absent absent" ] ||
+  echo "run $run: test window $opened then $closed, class $class_during then $class_after," \
+    "frames $frames, error box $error, $windows windows, VmRSS $kb kB, $rate"
+  if [ "$opened $closed $class_during $class_after $error $frames" != \
+       "present absent present absent absent shown" ] ||
      ! printf '%s' "$rate" | grep -q -E -x 'Rendered frames/sec on last run: [0-9]+\.[0-9]{2}' ||
      [ "${rate##*: }" = "0.00" ]; then
     failed_runs="$failed_runs $run"
   fi
-  rates="$rates ${rate##*: }"
   [ "$run" = 5 ] && { windows_5=$windows; rss_5=$kb; }
   # A failed run leaves its error box up; stop instead of piling up more.
   [ "$error" = present ] && break
@@ -45,17 +46,16 @@ done
 windows_last=${windows:-}
 rss_last=${kb:-}
 
-check_eq "runs that didn't open, close and report a positive rate" "" "${failed_runs# }"
+check_eq "runs that didn't open and close the test window and its class, show frames and report a positive rate" "" "${failed_runs# }"
 check_eq "runs made" "$RUNS" "$run"
 check_eq "the program's windows after the last run, against before the first" \
   "$windows_before" "$windows_last"
 check_eq "the program's windows after the last run, against after run 5" \
   "${windows_5:-}" "$windows_last"
 check_eq "test window after the last run" "absent" "$(qb_probe testwin)"
+check_eq "the test window's class after the last run" "absent" "$(qb_probe classatom Quillaby)"
 check_num "VmRSS growth from run 5 to run $RUNS in kB" "<=" "$RSS_SLACK_KB" \
   "$(( ${rss_last:-0} - ${rss_5:-0} ))"
-# Each run registers the test window's class anew; that succeeded every time
-# (no error box), so each run before it had unregistered it.
 
 qb_key Escape
 qb_check_ended "Escape after $RUNS runs"

@@ -21,16 +21,12 @@ before=$(qb_field $QB_ID_RATE)
 qb_click "$QB_ID_RUN"
 check_eq "the test window opens" "present" "$(qb_wait_testwin present 15)"
 check_eq "no error box" "absent" "$(qb_probe find '#32770' Error)"
+check_eq "the test window's class while the run lasts" "present" "$(qb_probe classatom Quillaby)"
 
 read -r W H < <(qb_screen_size)
-# Wait for the first frames to reach the screen.
 shot1="$QB_OUT/run-1.png"
-for i in $(seq 1 25); do
-  qb_capture "$shot1"
-  [ "$(qb_pixel "$shot1" 0 0)" = "$WHITE" ] && break
-  sleep 0.2
-done
-sleep 0.2
+if qb_wait_frames "$shot1" 20; then seen=shown; else seen="not shown within 20 s"; fi
+check_eq "the white frame's corners on the screen" "shown" "$seen"
 shot2="$QB_OUT/run-2.png"
 qb_capture "$shot2"
 echo "captures: $shot1 $shot2"
@@ -88,6 +84,7 @@ check_ne "bar position a moment later" "$x1" "$x2"
 qb_key_testwin k
 check_eq "after a key press, the test window" "absent" "$(qb_wait_testwin absent 10)"
 sleep "$QB_SETTLE"
+check_eq "the test window's class after the run" "absent" "$(qb_probe classatom Quillaby)"
 rate=$(qb_field $QB_ID_RATE)
 check_ne "rate line changed" "$before" "$rate"
 check_match "rate line" 'Rendered frames/sec on last run: [0-9]+\.[0-9]{2}' "$rate"

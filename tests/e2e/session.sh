@@ -251,3 +251,17 @@ qb_dismiss() {
   echo "still shown"
   return 1
 }
+
+# Waits up to SECONDS for the run's first frames to reach the screen, as a
+# person waits for the picture before pressing a key: the white frame shows
+# in the top-left and bottom-right corners. Leaves the last capture in FILE.
+qb_wait_frames() {
+  local file=$1 seconds=${2:-15} w h i
+  read -r w h < <(qb_screen_size)
+  for i in $(seq 1 $((seconds * 5))); do
+    qb_capture "$file"
+    [ "$(qb_pixel "$file" 0 0) $(qb_pixel "$file" $((w - 1)) $((h - 1)))" = "#FFFFFF #FFFFFF" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}

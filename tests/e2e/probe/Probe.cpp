@@ -14,10 +14,12 @@
 //   probe testwin               whether the test window exists
 //   probe find CLASS TITLE [SECONDS]  until such a window is shown ("-" = any)
 //   probe where CLASS TITLE     screen point in the middle of such a window
+//   probe classatom NAME        whether a window class NAME is registered
 //   probe clip TEXT             puts TEXT on the clipboard, as a copy would
 //
-// Results go to stdout as UTF-8; the exit status is 0 on success, 1 when the
-// thing looked for is absent, 2 on wrong use.
+// Several commands may follow each other, separated by ";" words. Results go
+// to stdout as UTF-8; the exit status is 0 on success, 1 when the thing
+// looked for is absent, 2 on wrong use (the highest of all commands).
 #include <windows.h>
 
 #include <fcntl.h>
@@ -348,6 +350,17 @@ int CmdWhere(const char* className, const char* title)
     return 0;
 }
 
+// A window class registered by another process can't be asked for with
+// GetClassInfoW from here, but Wine keeps every registered class's name in
+// the window station's global atom table until the class is unregistered.
+int CmdClassAtom(const char* name)
+{
+    const std::wstring wide = FromUtf8(name);
+    const bool present = GlobalFindAtomW(wide.c_str()) != 0;
+    std::printf("%s\n", present ? "present" : "absent");
+    return 0;
+}
+
 int CmdClip(const char* text)
 {
     const std::wstring wide = FromUtf8(text);
@@ -379,47 +392,66 @@ int CmdClip(const char* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: probe wait|gone|fields|text|combo|center|closebox|dialog-rect|windows|testwin|"
-                         "find|where|clip ...\n");
+                         "find|where|classatom|clip ...\n");
     return 2;
+}
+
+// Runs one command, given as its words; returns its status.
+int RunCommand(int argc, char** argv)
+{
+    if (argc < 1)
+        return Usage();
+    const std::string command = argv[0];
+    if (command == "wait")
+        return CmdWait(ArgSeconds(argc, argv, 1, 30.0));
+    if (command == "gone")
+        return CmdGone(ArgSeconds(argc, argv, 1, 10.0));
+    if (command == "fields")
+        return CmdFields();
+    if (command == "text" && argc > 1)
+        return CmdText(std::atoi(argv[1]));
+    if (command == "combo")
+        return CmdCombo();
+    if (command == "center" && argc > 1)
+        return CmdCenter(std::atoi(argv[1]));
+    if (command == "closebox")
+        return CmdCloseBox();
+    if (command == "dialog-rect")
+        return CmdDialogRect();
+    if (command == "windows")
+        return CmdWindows();
+    if (command == "testwin")
+        return CmdTestWin();
+    if (command == "find" && argc > 2)
+        return CmdFind(argv[1], argv[2], ArgSeconds(argc, argv, 3, 0.0));
+    if (command == "where" && argc > 2)
+        return CmdWhere(argv[1], argv[2]);
+    if (command == "classatom" && argc > 1)
+        return CmdClassAtom(argv[1]);
+    if (command == "clip" && argc > 1)
+        return CmdClip(argv[1]);
+    return Usage();
 }
 }
 
+// Several commands separated by ";" words run in one start of the probe,
+// which under Wine costs more than the commands themselves.
 int main(int argc, char** argv)
 {
     // Plain line ends for the shell scripts that read the output.
     _setmode(_fileno(stdout), _O_BINARY);
-    if (argc < 2)
-        return Usage();
-    const std::string command = argv[1];
-    int status = 2;
-    if (command == "wait")
-        status = CmdWait(ArgSeconds(argc, argv, 2, 30.0));
-    else if (command == "gone")
-        status = CmdGone(ArgSeconds(argc, argv, 2, 10.0));
-    else if (command == "fields")
-        status = CmdFields();
-    else if (command == "text" && argc > 2)
-        status = CmdText(std::atoi(argv[2]));
-    else if (command == "combo")
-        status = CmdCombo();
-    else if (command == "center" && argc > 2)
-        status = CmdCenter(std::atoi(argv[2]));
-    else if (command == "closebox")
-        status = CmdCloseBox();
-    else if (command == "dialog-rect")
-        status = CmdDialogRect();
-    else if (command == "windows")
-        status = CmdWindows();
-    else if (command == "testwin")
-        status = CmdTestWin();
-    else if (command == "find" && argc > 3)
-        status = CmdFind(argv[2], argv[3], ArgSeconds(argc, argv, 4, 0.0));
-    else if (command == "where" && argc > 3)
-        status = CmdWhere(argv[2], argv[3]);
-    else if (command == "clip" && argc > 2)
-        status = CmdClip(argv[2]);
-    else
-        return Usage();
-    std::fflush(stdout);
+    int status = 0;
+    int first = 1;
+    while (first < argc || first == 1)
+    {
+        int end = first;
+        while (end < argc && std::strcmp(argv[end], ";") != 0)
+            ++end;
+        const int commandStatus = RunCommand(end - first, argv + first);
+        std::fflush(stdout);
+        if (commandStatus > status)
+            status = commandStatus;
+        first = end + 1;
+    }
     return status;
 }

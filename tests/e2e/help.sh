@@ -8,6 +8,9 @@ qb_e2e_init
 qb_start || exit 1
 
 qb_click "$QB_ID_BAR_RED"
+# With Ctrl held, F1 is not a request for help.
+qb_key ctrl+F1
+check_eq "help engine after Ctrl+F1" "absent" "$(qb_probe find '#32770' ERROR 3)"
 qb_key F1
 # The help engine first says the file is missing, then offers to open another.
 check_eq "the help engine's error box" "present" "$(qb_probe find '#32770' ERROR 30)"

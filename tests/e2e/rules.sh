@@ -59,9 +59,11 @@ qb_paste_into "$QB_ID_WIDTH" "-7"
 check_eq "-7 pasted into the width" "-7" "$(qb_field $QB_ID_WIDTH)"
 qb_key Tab
 check_eq "width -7, then Tab" "1" "$(qb_field $QB_ID_WIDTH)"
+qb_type_into "$QB_ID_DIVIDER" 3
 qb_paste_into "$QB_ID_MULTIPLIER" "5x"
+check_eq "divider 3, then 5x pasted into the multiplier" 'multiplier "5x", divider "3"' "$(speed)"
 qb_key Tab
-check_eq "multiplier 5x pasted" 'multiplier "5x", divider ""' "$(speed)"
+check_eq "multiplier 5x, then Tab" 'multiplier "5x", divider ""' "$(speed)"
 
 # The colour fields have no rules.
 qb_type_into "$QB_ID_BAR_GREEN" 300

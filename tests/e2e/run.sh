@@ -27,6 +27,7 @@ read -r W H < <(qb_screen_size)
 shot1="$QB_OUT/run-1.png"
 if qb_wait_frames "$shot1" 20; then seen=shown; else seen="not shown within 20 s"; fi
 check_eq "the white frame's corners on the screen" "shown" "$seen"
+sleep 0.3
 shot2="$QB_OUT/run-2.png"
 qb_capture "$shot2"
 echo "captures: $shot1 $shot2"

@@ -72,6 +72,11 @@ void PressKey(WORD wVirtKey)
 
 void PressKeyWith(WORD wModifier, WORD wVirtKey)
 {
+    if (wModifier == 0)
+    {
+        PressKey(wVirtKey);
+        return;
+    }
     INPUT inputs[4] = {KeyInput(wModifier, false), KeyInput(wVirtKey, false), KeyInput(wVirtKey, true),
                        KeyInput(wModifier, true)};
     SendInput(4, inputs, sizeof(INPUT));

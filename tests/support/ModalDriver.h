@@ -49,6 +49,7 @@ ModalRun RunModal(CDialog& dlg, std::vector<ModalDriver::Step> steps);
 
 // Keyboard input as a person gives it, through the system's input queue.
 void PressKey(WORD wVirtKey);
+// With the modifier key (VK_CONTROL, VK_SHIFT, VK_MENU) held; 0 holds none.
 void PressKeyWith(WORD wModifier, WORD wVirtKey);
 
 // Posts a key press to a control, as the queue would deliver it.

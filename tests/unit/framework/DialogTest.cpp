@@ -5,12 +5,13 @@
 
 #include "ProbeApp.h"
 #include "ProbeDlg.h"
-#include "TestText.h"
+#include "support/TestText.h"
 #include "framework/ComboBox.h"
 #include "framework/UserException.h"
 #include "res/resource.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/ModalDriver.h"
+#include "support/Placement.h"
 
 namespace
 {
@@ -212,23 +213,15 @@ TEST(Dialog, FailingHandlerIsReportedAndTheDialogGoesOn)
 TEST(Dialog, OpensCentredInTheWorkAreaOfItsMonitor)
 {
     CProbeDlg dlg;
-    RECT rcWindow = {};
-    MONITORINFO info = {};
-    info.cbSize = sizeof(info);
+    WorkAreaMargins margins = {};
     RunModal(dlg, {[&] {
-        GetWindowRect(dlg.m_hWnd, &rcWindow);
-        GetMonitorInfoW(MonitorFromWindow(dlg.m_hWnd, MONITOR_DEFAULTTONEAREST), &info);
+        margins = MarginsInWorkArea(dlg.m_hWnd);
         PostMessageW(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);
     }});
-    const RECT& rcWork = info.rcWork;
-    const long nLeftMargin = rcWindow.left - rcWork.left;
-    const long nRightMargin = rcWork.right - rcWindow.right;
-    const long nTopMargin = rcWindow.top - rcWork.top;
-    const long nBottomMargin = rcWork.bottom - rcWindow.bottom;
-    EXPECT_LE(labs(nLeftMargin - nRightMargin), 1) << "left " << nLeftMargin << ", right " << nRightMargin;
-    EXPECT_LE(labs(nTopMargin - nBottomMargin), 1) << "top " << nTopMargin << ", bottom " << nBottomMargin;
-    EXPECT_GT(nLeftMargin, 0);
-    EXPECT_GT(nTopMargin, 0);
+    EXPECT_LE(labs(margins.nLeft - margins.nRight), 1) << "left " << margins.nLeft << ", right " << margins.nRight;
+    EXPECT_LE(labs(margins.nTop - margins.nBottom), 1) << "top " << margins.nTop << ", bottom " << margins.nBottom;
+    EXPECT_GT(margins.nLeft, 0);
+    EXPECT_GT(margins.nTop, 0);
 }
 
 TEST(Dialog, KeepsThePlaceItChoseWhileInitialising)

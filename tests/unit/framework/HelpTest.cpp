@@ -7,7 +7,7 @@
 
 #include "ProbeApp.h"
 #include "ProbeDlg.h"
-#include "TestText.h"
+#include "support/TestText.h"
 #include "res/resource.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/ModalDriver.h"
@@ -63,10 +63,7 @@ TEST(Help, F1WithoutModifiersAsksForTheDialogsContext)
         const ModalRun run = RunModal(dlg, {
             [&] {
                 SetFocus(GetDlgItem(dlg.m_hWnd, IDC_MULTIPLIER));
-                if (test.wModifier == 0)
-                    PressKey(VK_F1);
-                else
-                    PressKeyWith(test.wModifier, VK_F1);
+                PressKeyWith(test.wModifier, VK_F1);
             },
             [&] { PostMessageW(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0); },
         });

@@ -6,7 +6,7 @@
 
 #include "ProbeApp.h"
 #include "ProbeDlg.h"
-#include "TestText.h"
+#include "support/TestText.h"
 #include "res/resource.h"
 #include "support/ModalDriver.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "TestText.h"
+#include "support/TestText.h"
 #include "framework/String.h"
 
 TEST(String, NarrowTextGoesThroughTheAnsiCodePage)

@@ -1,6 +1,6 @@
-// Small readers shared by the framework's tests.
-#ifndef QUILLABY_TESTS_FRAMEWORK_TESTTEXT_H
-#define QUILLABY_TESTS_FRAMEWORK_TESTTEXT_H
+// Small readers that turn texts into what a failed check can print.
+#ifndef QUILLABY_TESTS_TESTTEXT_H
+#define QUILLABY_TESTS_TESTTEXT_H
 
 #include <windows.h>
 #include <string>
@@ -25,7 +25,7 @@ inline std::string Joined(const std::vector<std::wstring>& items)
 {
     std::string text;
     for (const std::wstring& item : items)
-        text += (text.empty() ? "" : ", ") + Narrow(item);
+        text += (text.empty() ? "\"" : ", \"") + Narrow(item) + "\"";
     return "[" + text + "]";
 }
 

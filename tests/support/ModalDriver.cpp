@@ -84,8 +84,11 @@ void PressKeyWith(WORD wModifier, WORD wVirtKey)
 
 void PostKey(HWND hWnd, WORD wVirtKey)
 {
-    PostMessageW(hWnd, WM_KEYDOWN, wVirtKey, 1);
-    PostMessageW(hWnd, WM_KEYUP, wVirtKey, static_cast<LPARAM>(0xC0000001u));
+    // Repeat count 1; the release also has the previous-state and transition bits.
+    const LPARAM lDown = 1;
+    const LPARAM lUp = static_cast<LPARAM>(0xC0000001u);
+    PostMessageW(hWnd, WM_KEYDOWN, wVirtKey, lDown);
+    PostMessageW(hWnd, WM_KEYUP, wVirtKey, lUp);
 }
 
 ModalRun RunModal(CDialog& dlg, std::vector<ModalDriver::Step> steps)

@@ -196,7 +196,8 @@ TEST(Dialog, FailingHandlerIsReportedAndTheDialogGoesOn)
     const ModalRun run = RunModal(dlg, {
         [&] {
             MessageBoxCatcher catcher;
-            SendMessageW(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WIDTH, BN_CLICKED), 0);
+            const WPARAM wCommand = MAKEWPARAM(IDC_WIDTH, BN_CLICKED);
+            SendMessageW(dlg.m_hWnd, WM_COMMAND, wCommand, 0);
             boxes = catcher.Boxes();
         },
         [&] {

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
+
+#include "framework/String.h"
 
 // Wide text as ASCII; anything else shows as '?'.
 std::string Narrow(const std::wstring& str);
@@ -11,5 +14,31 @@ std::string Narrow(const std::wstring& str);
 std::string ToText(const RECT& rc);
 // "0x0000ABCD"
 std::string Hex(unsigned long dw);
+
+inline std::string Narrow(const wchar_t* psz)
+{
+    return Narrow(std::wstring(psz));
+}
+
+inline std::string Narrow(const CString& str)
+{
+    return Narrow(std::wstring(str.GetString()));
+}
+
+// ["a", "b"]
+inline std::string Joined(const std::vector<std::wstring>& items)
+{
+    std::string text;
+    for (const std::wstring& item : items)
+        text += (text.empty() ? "\"" : ", \"") + Narrow(item) + "\"";
+    return "[" + text + "]";
+}
+
+inline std::wstring ControlText(HWND hDlg, int nId)
+{
+    WCHAR sz[256] = L"";
+    GetDlgItemTextW(hDlg, nId, sz, 256);
+    return sz;
+}
 
 #endif

@@ -1,0 +1,131 @@
+#include "ui/SweepDlg.h"
+
+#include "display/MonitorServices.h"
+#include "framework/DataExchange.h"
+#include "framework/PaintDC.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+
+typedef MessageMapFor<CSweepDlg> SweepDlgMap;
+
+const MessageMapEntry CSweepDlg::s_messageEntries[] = {
+    SweepDlgMap::Message<WM_PAINT, &CSweepDlg::OnPaint>(),
+    SweepDlgMap::Message<WM_QUERYDRAGICON, &CSweepDlg::OnQueryDragIcon>(),
+    SweepDlgMap::Command<BN_CLICKED, IDC_RUN, &CSweepDlg::OnRun>(),
+    SweepDlgMap::Command<EN_KILLFOCUS, IDC_MULTIPLIER, &CSweepDlg::OnKillFocusMultiplier>(),
+    SweepDlgMap::Command<EN_KILLFOCUS, IDC_DIVIDER, &CSweepDlg::OnKillFocusDivider>(),
+    SweepDlgMap::Command<EN_KILLFOCUS, IDC_WIDTH, &CSweepDlg::OnKillFocusWidth>(),
+    SweepDlgMap::Command<CBN_SELCHANGE, IDC_DEVICE, &CSweepDlg::OnSelChangeDevice>(),
+};
+const MessageMap CSweepDlg::s_messageMap = {&CDialog::s_messageMap, s_messageEntries, std::size(s_messageEntries)};
+
+const MessageMap* CSweepDlg::GetMessageMap() const
+{
+    return &s_messageMap;
+}
+
+CSweepDlg::CSweepDlg(CWnd* pParent)
+    : CDialog(IDD_SWEEP_DIALOG, pParent),
+      m_strBackBlue(L"0"),
+      m_strBackGreen(L"0"),
+      m_strBackRed(L"0"),
+      m_strBarBlue(L"255"),
+      m_strBarGreen(L"255"),
+      m_strBarRed(L"255"),
+      m_strMultiplier(L"1"),
+      m_strWidth(L"20"),
+      m_strRate(L"Rendered frames/sec on last run:"),
+      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)))
+{
+}
+
+// The icon is a shared resource icon and is not destroyed.
+CSweepDlg::~CSweepDlg() {}
+
+void CSweepDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_DEVICE, m_cbDevice);
+    DDX_Text(pDX, IDC_BACK_BLUE, m_strBackBlue);
+    DDX_Text(pDX, IDC_BACK_GREEN, m_strBackGreen);
+    DDX_Text(pDX, IDC_BACK_RED, m_strBackRed);
+    DDX_Text(pDX, IDC_BAR_BLUE, m_strBarBlue);
+    DDX_Text(pDX, IDC_BAR_GREEN, m_strBarGreen);
+    DDX_Text(pDX, IDC_BAR_RED, m_strBarRed);
+    DDX_Text(pDX, IDC_DIVIDER, m_strDivider);
+    DDX_Text(pDX, IDC_MULTIPLIER, m_strMultiplier);
+    DDX_Text(pDX, IDC_WIDTH, m_strWidth);
+    DDX_Text(pDX, IDC_RATE, m_strRate);
+    DDX_CBString(pDX, IDC_DEVICE, m_strDevice);
+}
+
+BOOL CSweepDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    const LPARAM lIcon = reinterpret_cast<LPARAM>(m_hIcon);
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, lIcon);
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, lIcon);
+    FillDeviceBox();
+    // The dialog manager then gives the focus to the first tab stop.
+    return TRUE;
+}
+
+void CSweepDlg::FillDeviceBox()
+{
+    // On opening the dialog still lies at its template position, so this is
+    // the primary monitor.
+    const HMONITOR hDialogMonitor = CompatMonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST);
+    m_devices = BuildDisplayDeviceList();
+    m_cbDevice.ResetContent();
+    for (size_t i = 0; i < m_devices.size(); ++i)
+    {
+        const CDisplayDevice& device = m_devices[i];
+        const int nEntry = m_cbDevice.AddString(device.m_strDescription.c_str());
+        m_cbDevice.SetItemData(nEntry, i);
+        // Later matches win: the last device on the dialog's monitor stays selected.
+        if (device.m_hMonitor == hDialogMonitor)
+            m_cbDevice.SetCurSel(nEntry);
+    }
+    if (m_cbDevice.GetCurSel() == CB_ERR)
+        m_cbDevice.SetCurSel(0);
+}
+
+void CSweepDlg::OnPaint()
+{
+    if (!IsIconic())
+    {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    const WPARAM wDC = reinterpret_cast<WPARAM>(dc.m_hDC);
+    ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, wDC, 0);
+
+    const int cxIcon = CompatGetSystemMetrics(SM_CXICON);
+    const int cyIcon = CompatGetSystemMetrics(SM_CYICON);
+    RECT rcClient;
+    GetClientRect(&rcClient);
+    const int x = (rcClient.right - rcClient.left - cxIcon + 1) / 2;
+    const int y = (rcClient.bottom - rcClient.top - cyIcon + 1) / 2;
+    DrawIcon(dc.m_hDC, x, y, m_hIcon);
+}
+
+HCURSOR CSweepDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+// Stub: the Run command is still to come.
+void CSweepDlg::OnRun() {}
+
+// Stub: the multiplier rule is still to come.
+void CSweepDlg::OnKillFocusMultiplier() {}
+
+// Stub: the divider rule is still to come.
+void CSweepDlg::OnKillFocusDivider() {}
+
+// Stub: the width rule is still to come.
+void CSweepDlg::OnKillFocusWidth() {}
+
+// Stub: taking the new selection into the members is still to come.
+void CSweepDlg::OnSelChangeDevice() {}

@@ -1,0 +1,56 @@
+// The settings dialog: device, bar speed, width and colours, the Run button
+// and the rate of the last run.
+#ifndef QUILLABY_UI_SWEEPDLG_H
+#define QUILLABY_UI_SWEEPDLG_H
+
+#include <windows.h>
+
+#include "display/DeviceList.h"
+#include "framework/ComboBox.h"
+#include "framework/Dialog.h"
+#include "framework/String.h"
+
+class CSweepDlg : public CDialog
+{
+public:
+    explicit CSweepDlg(CWnd* pParent = nullptr);
+    ~CSweepDlg() override;
+
+    // Every setting is held as the text of its field; texts become numbers
+    // only where they are used.
+    CDisplayDeviceList m_devices;
+    CComboBox m_cbDevice;
+    CString m_strBackBlue;
+    CString m_strBackGreen;
+    CString m_strBackRed;
+    CString m_strBarBlue;
+    CString m_strBarGreen;
+    CString m_strBarRed;
+    CString m_strDivider;
+    CString m_strMultiplier;
+    CString m_strWidth;
+    CString m_strRate;
+    CString m_strDevice;
+    HICON m_hIcon;
+
+protected:
+    static const MessageMapEntry s_messageEntries[];
+    static const MessageMap s_messageMap;
+    const MessageMap* GetMessageMap() const override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    // Lists the devices; the one on the dialog's monitor, or else the first,
+    // is selected.
+    void FillDeviceBox();
+
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnRun();
+    void OnKillFocusMultiplier();
+    void OnKillFocusDivider();
+    void OnKillFocusWidth();
+    void OnSelChangeDevice();
+};
+
+#endif

@@ -173,12 +173,13 @@ extern "C" void* __wrap_realloc(void* p, std::size_t nSize)
 
 int main(int argc, char** argv)
 {
+    // Arguments: frames per run, runs.
     const DWORD nFrames = argc > 1 ? static_cast<DWORD>(std::atol(argv[1])) : 200000;
     const CDisplayDevice device(nullptr, L"DirectDraw HAL", L"display", nullptr);
 
     // The first run pays for what happens once (pages, lazy look-ups).
     MeasureRun(device, nFrames < 1000 ? nFrames : 1000);
-    const int kRuns = 5;
+    const int kRuns = argc > 2 ? std::atoi(argv[2]) : 5;
     RunFigures total = {};
     double dBest = 1e300;
     for (int i = 0; i < kRuns; ++i)

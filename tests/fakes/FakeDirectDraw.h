@@ -70,30 +70,6 @@ struct FakeResults
     HRESULT Take();
 };
 
-struct FakeDDScript
-{
-    HRESULT hrCreate = DD_OK;
-    HRESULT hrQueryInterface = S_OK;
-    FakeResults cooperativeLevel;
-    HRESULT hrCreateSurface = DD_OK;
-    HRESULT hrGetAttachedSurface = DD_OK;
-    HRESULT hrGetPixelFormat = DD_OK; // on failure the format is left untouched
-    DDPIXELFORMAT pixelFormat;        // FakeFormat32() unless changed
-    FakeResults blt;
-    FakeResults flip;
-    FakeResults restore;
-    FakeFocus focus = FakeFocus::Leave;
-    // Set with SetLastError whenever a fake returns a failure, when not 0.
-    DWORD dwLastErrorOnFailure = 0;
-    // During the flip of this number (1 for the first), WM_KEYDOWN (VK_SPACE)
-    // is posted to the window given to SetCooperativeLevel. 0: never.
-    int nKeyDownAtFlip = 0;
-    // Called after each recorded call (Record mode only), with that call.
-    std::function<void(const struct FakeDDCall&)> onCall;
-
-    FakeDDScript();
-};
-
 struct FakeDDCall
 {
     FakeDDMethod method;
@@ -118,6 +94,32 @@ struct FakeDDCall
     bool bOtherFxZero; // Blt: every DDBLTFX field but dwSize and dwFillColor is 0
     const char* pszName; // Unexpected: the method; Note: the text
 };
+
+struct FakeDDScript
+{
+    HRESULT hrCreate = DD_OK;
+    HRESULT hrQueryInterface = S_OK;
+    FakeResults cooperativeLevel;
+    HRESULT hrCreateSurface = DD_OK;
+    HRESULT hrGetAttachedSurface = DD_OK;
+    HRESULT hrGetPixelFormat = DD_OK; // on failure the format is left untouched
+    DDPIXELFORMAT pixelFormat;        // FakeFormat32() unless changed
+    FakeResults blt;
+    FakeResults flip;
+    FakeResults restore;
+    FakeFocus focus = FakeFocus::Leave;
+    // Set with SetLastError whenever a fake returns a failure, when not 0.
+    DWORD dwLastErrorOnFailure = 0;
+    // During the flip of this number (1 for the first flip of each primary
+    // surface), WM_KEYDOWN (VK_SPACE) is posted to the window given to
+    // SetCooperativeLevel: the way to end RunFrames after so many frames. 0: never.
+    int nKeyDownAtFlip = 0;
+    // Called after each recorded call (Record mode only), with that call.
+    std::function<void(const FakeDDCall&)> onCall;
+
+    FakeDDScript();
+};
+
 
 extern FakeDDScript g_fakeDDScript;
 

@@ -57,9 +57,11 @@ CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     }
     if (m_pDD->SetCooperativeLevel(hWnd, kCooperativeLevel) != DD_OK)
         Fail(pDD1, hWnd, true);
-    // Some DirectDraw implementations move the keyboard focus to a device window
-    // of their own, where no key would ever end the run. Made the device window
-    // itself, the test window keeps the focus.
+    // Wine answers DDSCL_CREATEDEVICEWINDOW by moving the keyboard focus to a
+    // device window of its own, where no key would ever end the run. Set up
+    // again without that flag, the test window is the device window and keeps
+    // the focus, and every flip still reaches the screen the same way (a plain
+    // SetFocus lets keys through but sends every other frame by another path).
     if (GetFocus() != hWnd)
     {
         if (m_pDD->SetCooperativeLevel(hWnd, DDSCL_NORMAL) != DD_OK

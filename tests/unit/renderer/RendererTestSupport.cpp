@@ -9,33 +9,6 @@ namespace
 {
 TestWindowWatcher* s_pWatcher = nullptr;
 
-// Without a window manager, Wine waits two seconds for each of its managed
-// windows to be withdrawn when it is hidden or destroyed. This program's
-// windows are made unmanaged before the first one exists; Windows ignores the key.
-struct UnmanagedWineWindows
-{
-    UnmanagedWineWindows()
-    {
-        WCHAR szPath[MAX_PATH] = L"";
-        GetModuleFileNameW(nullptr, szPath, MAX_PATH);
-        const WCHAR* pszName = szPath;
-        for (const WCHAR* p = szPath; *p != 0; ++p)
-        {
-            if (*p == L'\\' || *p == L'/')
-                pszName = p + 1;
-        }
-        const std::wstring strKey = std::wstring(L"Software\\Wine\\AppDefaults\\") + pszName + L"\\X11 Driver";
-        HKEY hKey = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, strKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr)
-            == ERROR_SUCCESS)
-        {
-            const WCHAR szNo[] = L"N";
-            RegSetValueExW(hKey, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(szNo), sizeof(szNo));
-            RegCloseKey(hKey);
-        }
-    }
-} s_unmanagedWineWindows;
-
 std::wstring ClassOf(HWND hWnd)
 {
     WCHAR sz[64] = L"";

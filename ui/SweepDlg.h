@@ -51,6 +51,9 @@ protected:
     void OnKillFocusDivider();
     void OnKillFocusWidth();
     void OnSelChangeDevice();
+
+    // When both speed fields are empty, the bar moves one pixel per frame.
+    void KeepOneSpeed();
 };
 
 #endif

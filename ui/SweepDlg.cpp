@@ -168,23 +168,15 @@ void CSweepDlg::OnRun()
 void CSweepDlg::OnKillFocusMultiplier()
 {
     UpdateData(TRUE);
-    if (FieldNumber(m_strMultiplier) <= 0)
-        m_strMultiplier.Empty();
-    if (!m_strMultiplier.IsEmpty())
-        m_strDivider.Empty();
-    KeepOneSpeed();
+    ApplySpeedRule(m_strMultiplier, m_strDivider, 1);
     UpdateData(FALSE);
 }
 
 void CSweepDlg::OnKillFocusDivider()
 {
     UpdateData(TRUE);
-    // A divider of 1 is a multiplier of 1: at least 2 frames per pixel.
-    if (FieldNumber(m_strDivider) <= 1)
-        m_strDivider.Empty();
-    if (!m_strDivider.IsEmpty())
-        m_strMultiplier.Empty();
-    KeepOneSpeed();
+    // A divider of 1 would be a multiplier of 1: at least 2 frames per pixel.
+    ApplySpeedRule(m_strDivider, m_strMultiplier, 2);
     UpdateData(FALSE);
 }
 
@@ -205,8 +197,12 @@ void CSweepDlg::OnSelChangeDevice()
     UpdateData(TRUE);
 }
 
-void CSweepDlg::KeepOneSpeed()
+void CSweepDlg::ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum)
 {
+    if (FieldNumber(strLeft) < nMinimum)
+        strLeft.Empty();
+    if (!strLeft.IsEmpty())
+        strOther.Empty();
     // The fallback always goes to the multiplier, never to the divider.
     if (m_strMultiplier.IsEmpty() && m_strDivider.IsEmpty())
         m_strMultiplier = L"1";

@@ -52,8 +52,10 @@ protected:
     void OnKillFocusWidth();
     void OnSelChangeDevice();
 
-    // When both speed fields are empty, the bar moves one pixel per frame.
-    void KeepOneSpeed();
+    // The speed field just left keeps its text only when its number is at
+    // least nMinimum, and then empties the other; when both end up empty the
+    // bar moves one pixel per frame.
+    void ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum);
 };
 
 #endif

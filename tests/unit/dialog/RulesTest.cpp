@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <iterator>
+
 #include "SweepTestApp.h"
 #include "res/resource.h"
 #include "support/ModalDriver.h"
@@ -79,16 +81,19 @@ LRESULT CALLBACK CountSetText(int nCode, WPARAM wParam, LPARAM lParam)
 }
 }
 
-TEST(SpeedRules, LeavingTheMultiplierField)
+namespace
+{
+void CheckSpeedRule(int nLeftField, const SpeedCase* pCases, size_t nCases)
 {
     ScriptDevices({{"Main", OriginMonitor()}});
     CSweepDlg dlg;
     const ModalRun run = RunModal(dlg, {[&] {
-        for (const SpeedCase& c : kMultiplierCases)
+        for (size_t i = 0; i < nCases; ++i)
         {
+            const SpeedCase& c = pCases[i];
             SetDlgItemTextW(dlg.m_hWnd, IDC_MULTIPLIER, c.pszMultiplierBefore);
             SetDlgItemTextW(dlg.m_hWnd, IDC_DIVIDER, c.pszDividerBefore);
-            Leave(dlg.m_hWnd, IDC_MULTIPLIER);
+            Leave(dlg.m_hWnd, nLeftField);
             const std::string strCase =
                 "\"" + Narrow(c.pszMultiplierBefore) + "\", \"" + Narrow(c.pszDividerBefore) + "\"";
             EXPECT_EQ(c.pszMultiplierAfter, Narrow(ControlText(dlg.m_hWnd, IDC_MULTIPLIER))) << strCase;
@@ -99,25 +104,16 @@ TEST(SpeedRules, LeavingTheMultiplierField)
     }});
     EXPECT_FALSE(run.bTimedOut);
 }
+}
+
+TEST(SpeedRules, LeavingTheMultiplierField)
+{
+    CheckSpeedRule(IDC_MULTIPLIER, kMultiplierCases, std::size(kMultiplierCases));
+}
 
 TEST(SpeedRules, LeavingTheDividerField)
 {
-    ScriptDevices({{"Main", OriginMonitor()}});
-    CSweepDlg dlg;
-    const ModalRun run = RunModal(dlg, {[&] {
-        for (const SpeedCase& c : kDividerCases)
-        {
-            SetDlgItemTextW(dlg.m_hWnd, IDC_MULTIPLIER, c.pszMultiplierBefore);
-            SetDlgItemTextW(dlg.m_hWnd, IDC_DIVIDER, c.pszDividerBefore);
-            Leave(dlg.m_hWnd, IDC_DIVIDER);
-            const std::string strCase =
-                "\"" + Narrow(c.pszMultiplierBefore) + "\", \"" + Narrow(c.pszDividerBefore) + "\"";
-            EXPECT_EQ(c.pszMultiplierAfter, Narrow(ControlText(dlg.m_hWnd, IDC_MULTIPLIER))) << strCase;
-            EXPECT_EQ(c.pszDividerAfter, Narrow(ControlText(dlg.m_hWnd, IDC_DIVIDER))) << strCase;
-        }
-        CloseLater(dlg);
-    }});
-    EXPECT_FALSE(run.bTimedOut);
+    CheckSpeedRule(IDC_DIVIDER, kDividerCases, std::size(kDividerCases));
 }
 
 TEST(WidthRule, LeavingTheWidthField)

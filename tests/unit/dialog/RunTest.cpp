@@ -57,6 +57,18 @@ void ScriptRunOf(int nFrames)
     g_fakeDDScript.nKeyDownAtFlip = nFrames;
 }
 
+// Clicks Run once in the open dialog and returns the rate line afterwards.
+std::string RunOnceAndReadRate(CSweepDlg& dlg)
+{
+    std::string strRate;
+    RunModal(dlg, {[&] {
+        ClickRun(dlg.m_hWnd);
+        strRate = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
+        CloseLater(dlg);
+    }});
+    return strRate;
+}
+
 bool ClassRegistered()
 {
     WNDCLASSW wc;
@@ -69,12 +81,7 @@ TEST(RunCommand, DefaultsReachTheFrameLoop)
     ScriptDevices({{"Main", OriginMonitor()}});
     ScriptRunOf(3);
     CSweepDlg dlg;
-    std::string strRate;
-    RunModal(dlg, {[&] {
-        ClickRun(dlg.m_hWnd);
-        strRate = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
-        CloseLater(dlg);
-    }});
+    const std::string strRate = RunOnceAndReadRate(dlg);
     const std::vector<Frame> frames = FramesDrawn();
     ASSERT_EQ(3u, frames.size());
     EXPECT_EQ("1 2 3", Lefts(frames)) << "multiplier 1, divider 0";
@@ -140,12 +147,7 @@ TEST(RunCommand, RateLineShowsAPositiveRateWithTwoDecimals)
             Sleep(10); // so that the run lasts several ticks
     };
     CSweepDlg dlg;
-    std::string strRate;
-    RunModal(dlg, {[&] {
-        ClickRun(dlg.m_hWnd);
-        strRate = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
-        CloseLater(dlg);
-    }});
+    const std::string strRate = RunOnceAndReadRate(dlg);
     double dRate = 0;
     char szRest[8] = "";
     ASSERT_EQ(1, sscanf(strRate.c_str(), "Rendered frames/sec on last run: %lf%7s", &dRate, szRest)) << strRate;
@@ -215,12 +217,7 @@ TEST(RunCommand, WithNoDeviceRunDoesNothing)
     ResetFakeDirectDraw();
     CSweepDlg dlg;
     MessageBoxCatcher boxes;
-    std::string strRate;
-    RunModal(dlg, {[&] {
-        ClickRun(dlg.m_hWnd);
-        strRate = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
-        CloseLater(dlg);
-    }});
+    const std::string strRate = RunOnceAndReadRate(dlg);
     EXPECT_EQ(0, FakeDDCount(FakeDDMethod::DirectDrawCreate)) << "no renderer";
     EXPECT_EQ("Rendered frames/sec on last run:", strRate);
     EXPECT_EQ(0u, boxes.Boxes().size());

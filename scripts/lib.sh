@@ -40,12 +40,20 @@ qb_build() {
   [ -f "$QB_BUILD/quillaby.exe" ]
 }
 
-# Creates the private Wine prefix on first use.
+# Creates the private Wine prefix on first use. The tests' prefix makes Wine
+# draw its own window frames ("Managed"=N): with no window manager in Xvfb,
+# Wine would otherwise wait two seconds for one whenever it hides a window.
 qb_prefix() {
+  local managed=${1:-managed}
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix in $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wineserver -w
+  fi
+  if [ "$managed" = unmanaged ] && [ ! -f "$WINEPREFIX/.quillaby-unmanaged" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.quillaby-unmanaged"
   fi
 }
 

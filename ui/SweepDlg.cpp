@@ -1,10 +1,15 @@
 #include "ui/SweepDlg.h"
 
+#include <string>
+
 #include "display/MonitorServices.h"
 #include "framework/DataExchange.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
+#include "render/SweepRenderer.h"
 #include "res/resource.h"
+#include "ui/FieldNumber.h"
+#include "ui/RateText.h"
 
 typedef MessageMapFor<CSweepDlg> SweepDlgMap;
 
@@ -115,17 +120,90 @@ HCURSOR CSweepDlg::OnQueryDragIcon()
     return static_cast<HCURSOR>(m_hIcon);
 }
 
-// Stub: the Run command is still to come.
-void CSweepDlg::OnRun() {}
+void CSweepDlg::OnRun()
+{
+    UpdateData(TRUE);
+    // With an empty device list nothing is selected and there is nothing to test.
+    const int nSelected = m_cbDevice.GetCurSel();
+    if (nSelected == CB_ERR)
+        return;
+    const DWORD_PTR nDevice = m_cbDevice.GetItemData(nSelected);
+    if (nDevice >= m_devices.size())
+        return;
 
-// Stub: the multiplier rule is still to come.
-void CSweepDlg::OnKillFocusMultiplier() {}
+    DWORD dwFrames = 0;
+    DWORD dwTick0 = 0;
+    DWORD dwTick1 = 0;
+    try
+    {
+        CSweepRenderer renderer(m_devices[nDevice], AfxGetApp()->m_hInstance);
+        dwTick0 = GetTickCount();
+        const DWORD nMultiplier = static_cast<DWORD>(FieldNumber(m_strMultiplier));
+        const DWORD nDivider = static_cast<DWORD>(FieldNumber(m_strDivider));
+        const DWORD nWidth = static_cast<DWORD>(FieldNumber(m_strWidth));
+        const LONG nBackRed = FieldNumber(m_strBackRed);
+        const LONG nBackGreen = FieldNumber(m_strBackGreen);
+        const LONG nBackBlue = FieldNumber(m_strBackBlue);
+        const LONG nBarRed = FieldNumber(m_strBarRed);
+        const LONG nBarGreen = FieldNumber(m_strBarGreen);
+        const LONG nBarBlue = FieldNumber(m_strBarBlue);
+        const COLORREF crBar = PackColour(nBarRed, nBarGreen, nBarBlue);
+        const COLORREF crBackground = PackColour(nBackRed, nBackGreen, nBackBlue);
+        dwFrames = renderer.RunFrames(nMultiplier, nDivider, nWidth, crBackground, crBar);
+        dwTick1 = GetTickCount();
+    } // the renderer is torn down here, outside the timed interval
+    catch (char*)
+    {
+        // The renderer has shown its error and undone its set-up; the dialog
+        // stays as it was, ready for another try.
+        return;
+    }
 
-// Stub: the divider rule is still to come.
-void CSweepDlg::OnKillFocusDivider() {}
+    const DWORD dwElapsed = ElapsedTicks(dwTick0, dwTick1);
+    const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
+    m_strRate = strLine.c_str();
+    UpdateData(FALSE);
+}
 
-// Stub: the width rule is still to come.
-void CSweepDlg::OnKillFocusWidth() {}
+void CSweepDlg::OnKillFocusMultiplier()
+{
+    UpdateData(TRUE);
+    ApplySpeedRule(m_strMultiplier, m_strDivider, 1);
+    UpdateData(FALSE);
+}
 
-// Stub: taking the new selection into the members is still to come.
-void CSweepDlg::OnSelChangeDevice() {}
+void CSweepDlg::OnKillFocusDivider()
+{
+    UpdateData(TRUE);
+    // A divider of 1 would be a multiplier of 1: at least 2 frames per pixel.
+    ApplySpeedRule(m_strDivider, m_strMultiplier, 2);
+    UpdateData(FALSE);
+}
+
+void CSweepDlg::OnKillFocusWidth()
+{
+    UpdateData(TRUE);
+    if (FieldNumber(m_strWidth) <= 0)
+        m_strWidth = L"1";
+    if (FieldNumber(m_strWidth) > 100)
+        m_strWidth = L"100";
+    UpdateData(FALSE);
+}
+
+// The Run command takes the device from the box itself; this only keeps the
+// device text current.
+void CSweepDlg::OnSelChangeDevice()
+{
+    UpdateData(TRUE);
+}
+
+void CSweepDlg::ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum)
+{
+    if (FieldNumber(strLeft) < nMinimum)
+        strLeft.Empty();
+    if (!strLeft.IsEmpty())
+        strOther.Empty();
+    // The fallback always goes to the multiplier, never to the divider.
+    if (m_strMultiplier.IsEmpty() && m_strDivider.IsEmpty())
+        m_strMultiplier = L"1";
+}

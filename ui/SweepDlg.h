@@ -51,6 +51,11 @@ protected:
     void OnKillFocusDivider();
     void OnKillFocusWidth();
     void OnSelChangeDevice();
+
+    // The speed field just left keeps its text only when its number is at
+    // least nMinimum, and then empties the other; when both end up empty the
+    // bar moves one pixel per frame.
+    void ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum);
 };
 
 #endif

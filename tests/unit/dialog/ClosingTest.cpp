@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "SweepTestApp.h"
+#include "fakes/FakeDirectDraw.h"
 #include "res/resource.h"
 #include "support/ModalDriver.h"
 #include "support/Placement.h"
@@ -41,22 +42,25 @@ TEST(SweepDlgClosing, EscapeAndCloseBoxEndWithCancelWithoutReading)
     {
         ScriptDevices({{"Main", OriginMonitor()}});
         CSweepDlg dlg;
+        // A field without a rule, so that nothing but OnOK could read it.
         const ModalRun run = RunModal(dlg, {[&] {
-            HWND hWidth = GetDlgItem(dlg.m_hWnd, IDC_WIDTH);
-            SetFocus(hWidth);
-            SetWindowTextW(hWidth, L"33");
-            HWND hTarget = test.uMsg == WM_KEYDOWN ? hWidth : dlg.m_hWnd;
+            HWND hGreen = GetDlgItem(dlg.m_hWnd, IDC_BAR_GREEN);
+            SetFocus(hGreen);
+            SetWindowTextW(hGreen, L"33");
+            HWND hTarget = test.uMsg == WM_KEYDOWN ? hGreen : dlg.m_hWnd;
             PostMessageW(hTarget, test.uMsg, test.wParam, 0);
         }});
         EXPECT_FALSE(run.bTimedOut) << test.pszName;
         EXPECT_EQ(IDCANCEL, run.nResult) << test.pszName;
-        EXPECT_EQ("20", Narrow(dlg.m_strWidth)) << test.pszName;
+        EXPECT_EQ("255", Narrow(dlg.m_strBarGreen)) << test.pszName;
     }
 }
 
-TEST(SweepDlgClosing, EnterOnTheFocusedRunButtonDoesNotEndTheDialog)
+TEST(SweepDlgClosing, EnterOnTheFocusedRunButtonRunsInsteadOfEndingTheDialog)
 {
     ScriptDevices({{"Main", OriginMonitor()}});
+    ResetFakeDirectDraw();
+    g_fakeDDScript.nKeyDownAtFlip = 2;
     CSweepDlg dlg;
     bool bOpenAfterEnter = false;
     const ModalRun run = RunModal(dlg, {
@@ -72,6 +76,8 @@ TEST(SweepDlgClosing, EnterOnTheFocusedRunButtonDoesNotEndTheDialog)
     });
     EXPECT_TRUE(bOpenAfterEnter);
     EXPECT_EQ(IDCANCEL, run.nResult);
+    EXPECT_EQ(1, FakeDDCount(FakeDDMethod::DirectDrawCreate)) << "one run";
+    EXPECT_EQ("", FakeDDLeaks());
 }
 
 TEST(SweepDlgHelp, F1ReachesTheApplicationsHelpButNotWithCtrl)

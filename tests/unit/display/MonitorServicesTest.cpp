@@ -10,14 +10,6 @@
 namespace
 {
 
-std::string Narrow(const WCHAR* psz)
-{
-    std::string out;
-    for (; *psz != 0; ++psz)
-        out.push_back(static_cast<char>(*psz));
-    return out;
-}
-
 void ForceOneMonitorModel()
 {
     g_monitorFunctions = MonitorFunctionTable();

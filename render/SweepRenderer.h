@@ -1,0 +1,64 @@
+// The test window over one display device, that device's DirectDraw object in
+// exclusive full-screen co-operation with a primary surface and one back
+// buffer, and the frame loop that draws the moving bar.
+#ifndef QUILLABY_RENDER_SWEEPRENDERER_H
+#define QUILLABY_RENDER_SWEEPRENDERER_H
+
+#include <windows.h>
+#include <ddraw.h>
+
+#include "display/DisplayDevice.h"
+
+class CSweepRenderer
+{
+public:
+    // Shows a box captioned "Error" and throws a char* pointing at "error" when
+    // any step fails, after undoing every step made so far.
+    CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst);
+    virtual ~CSweepRenderer();
+
+    // Draws and flips frames until a key press in the test window; returns the
+    // number of frames drawn.
+    DWORD RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWidth, DWORD crBackground, DWORD crBar);
+
+    // Colour-fills one rectangle of the back buffer; the result of the last request.
+    HRESULT FillRect(RECT* pRect, DWORD dwColor);
+
+    // The low eight bits of nValue placed in the field dwMask of a pixel format.
+    static DWORD ScaleComponent(DWORD nValue, DWORD dwMask);
+
+    // Ends the run on any WM_KEYDOWN; every other message is left alone.
+    void OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    bool IsRunning() const { return m_bRunning; }
+    HWND GetTestWindow() const { return m_hTestWnd; }
+    int GetWidth() const { return m_nWidth; }
+    int GetHeight() const { return m_nHeight; }
+    IDirectDrawSurface* GetPrimarySurface() const { return m_pPrimary; }
+
+private:
+    CSweepRenderer(const CSweepRenderer&);
+    CSweepRenderer& operator=(const CSweepRenderer&);
+
+    [[noreturn]] void Fail(IDirectDraw* pDD1, HWND hWnd, bool bRegistered);
+    void ReleaseSurfacesAndDirectDraw();
+    // Dispatches the test window's queued key-downs up to its first other message.
+    void PumpKeys();
+
+    IDirectDraw2* m_pDD;
+    IDirectDrawSurface* m_pPrimary;
+    IDirectDrawSurface* m_pBack; // released with m_pPrimary, the root of its chain
+    HINSTANCE m_hInst;
+    HWND m_hTestWnd;
+    int m_nWidth;
+    int m_nHeight;
+    bool m_bRunning;
+};
+
+LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+// The live renderer and its test window, for SweepWindowProc.
+extern CSweepRenderer* g_pRenderer;
+extern HWND g_hRendererWnd;
+
+#endif

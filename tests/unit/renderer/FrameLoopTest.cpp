@@ -1,0 +1,430 @@
+// The frame loop against the fake DirectDraw: what every frame fills, where
+// the bar stands, flips and lost surfaces, and the loop's own message pump.
+#include "RendererTestSupport.h"
+
+namespace
+{
+typedef FakeDDMethod M;
+
+const RECT k640 = {0, 0, 640, 480};
+const DWORD kFillAsync = 0x600;
+const DWORD kFillWait = 0x1000400;
+
+std::string Hex(DWORD dw)
+{
+    char sz[16];
+    wsprintfA(sz, "0x%lX", dw);
+    return sz;
+}
+
+std::string Text(const RECT& rc)
+{
+    return "(" + std::to_string(rc.left) + ", " + std::to_string(rc.top) + ", " + std::to_string(rc.right) + ", "
+        + std::to_string(rc.bottom) + ")";
+}
+
+// The fills of each frame, split at each frame's first flip.
+std::vector<std::vector<FakeDDCall>> FillsByFrame(size_t nFrom)
+{
+    std::vector<std::vector<FakeDDCall>> frames(1);
+    const std::vector<FakeDDCall>& all = FakeDDCalls();
+    bool bFlipped = false;
+    for (size_t i = nFrom; i < all.size(); ++i)
+    {
+        if (all[i].method == M::Blt)
+        {
+            if (bFlipped)
+                frames.emplace_back();
+            bFlipped = false;
+            frames.back().push_back(all[i]);
+        }
+        else if (all[i].method == M::Flip)
+        {
+            bFlipped = true;
+        }
+    }
+    if (frames.back().empty())
+        frames.pop_back();
+    return frames;
+}
+
+std::vector<DWORD> BarPositionsFrom(size_t nFrom)
+{
+    std::vector<DWORD> positions;
+    for (const std::vector<FakeDDCall>& frame : FillsByFrame(nFrom))
+        positions.push_back(frame.size() == 6 ? static_cast<DWORD>(frame[5].rcDest.left) : 0xFFFFFFFF);
+    return positions;
+}
+}
+
+class FrameLoopTest : public RendererTest
+{
+protected:
+    void Open(const RECT& rcScreen)
+    {
+        m_pRenderer = Construct(DeviceOn(rcScreen));
+        ASSERT_TRUE(m_pRenderer != nullptr);
+        m_hWnd = m_pRenderer->GetTestWindow();
+        TakeQueued(m_hWnd);
+        m_nFrom = FakeDDCalls().size();
+    }
+    void TearDown() override
+    {
+        m_pRenderer.reset();
+        RendererTest::TearDown();
+    }
+
+    // Runs until the key-down that the fake posts during the given flip.
+    DWORD RunUntilFlip(int nFlip, DWORD nMultiplier, DWORD nDivider, DWORD nBarWidth, DWORD crBackground = 0,
+                       DWORD crBar = 0)
+    {
+        g_fakeDDScript.nKeyDownAtFlip = nFlip;
+        return m_pRenderer->RunFrames(nMultiplier, nDivider, nBarWidth, crBackground, crBar);
+    }
+
+    std::unique_ptr<CSweepRenderer> m_pRenderer;
+    HWND m_hWnd = nullptr;
+    size_t m_nFrom = 0;
+};
+
+TEST(ScaleComponent, PlacesTheComponentsTopBitsInTheField)
+{
+    struct Case
+    {
+        DWORD nValue, dwMask, dwExpected;
+    };
+    const Case kCases[] = {
+        {255, 0xF800, 0xF800},      {0x84, 0xF800, 0x8000},          {0x12, 0x00FF0000, 0x00120000},
+        {255, 0x3FF00000, 0x3FC00000}, {0x1234, 0xFF, 0x34},         {0x99, 0x07E0, 0x04C0},
+        {255, 0, 0},                {0xFF, 0x80000000, 0x80000000}, {0x80, 0x1, 0x1},
+        {0x7F, 0x1, 0x0},
+    };
+    for (const Case& c : kCases)
+        EXPECT_EQ(Hex(c.dwExpected), Hex(CSweepRenderer::ScaleComponent(c.nValue, c.dwMask)))
+            << "ScaleComponent(" << Hex(c.nValue) << ", " << Hex(c.dwMask) << ")";
+}
+
+struct PositionCase
+{
+    const char* pszName;
+    DWORD nMultiplier, nDivider, nBarWidth;
+    std::vector<DWORD> expected; // the bar's x in the first frames
+};
+
+class BarPositions : public FrameLoopTest, public ::testing::WithParamInterface<PositionCase>
+{
+};
+
+TEST_P(BarPositions, FollowTheSpeedSettings)
+{
+    const PositionCase& c = GetParam();
+    Open(k640);
+    const int nFrames = static_cast<int>(c.expected.size());
+    EXPECT_EQ(static_cast<DWORD>(nFrames), RunUntilFlip(nFrames, c.nMultiplier, c.nDivider, c.nBarWidth));
+    const std::vector<DWORD> got = BarPositionsFrom(m_nFrom);
+    ASSERT_EQ(c.expected.size(), got.size());
+    for (size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(c.expected[i], got[i]) << c.pszName << ": x of frame " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Speeds, BarPositions,
+    ::testing::Values(PositionCase{"Multiplier3", 3, 0, 20, {1, 4, 7, 10, 13}},
+                      PositionCase{"Multiplier3IgnoresDivider", 3, 5, 20, {1, 4, 7, 10, 13}},
+                      PositionCase{"Divider4", 0, 4, 20, {1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4}},
+                      PositionCase{"Divider1", 0, 1, 20, {1, 2, 3, 4, 5}},
+                      PositionCase{"Multiplier1", 1, 0, 20, {1, 2, 3, 4, 5}},
+                      PositionCase{"BothZeroStandStill", 0, 0, 20, {1, 1, 1, 1, 1}},
+                      PositionCase{"Multiplier100Wraps", 100, 0, 20, {1, 101, 201, 301, 401, 501, 601, 1, 101}}),
+    [](const ::testing::TestParamInfo<PositionCase>& info) { return info.param.pszName; });
+
+TEST_F(FrameLoopTest, TheBarWrapsAfter619AtWidth640AndNeverCoversTheRightColumn)
+{
+    Open(k640);
+    ASSERT_EQ(622u, RunUntilFlip(622, 1, 0, 20));
+    const std::vector<std::vector<FakeDDCall>> frames = FillsByFrame(m_nFrom);
+    ASSERT_EQ(622u, frames.size());
+    for (size_t i = 0; i < 619; ++i)
+        ASSERT_EQ(static_cast<LONG>(i + 1), frames[i][5].rcDest.left) << "frame " << i;
+    EXPECT_EQ(639, frames[618][5].rcDest.right) << "at x = 619 the bar ends before column 639";
+    EXPECT_EQ(1, frames[619][5].rcDest.left) << "after 619 the bar starts again at 1";
+    EXPECT_EQ(2, frames[620][5].rcDest.left);
+    EXPECT_EQ(3, frames[621][5].rcDest.left);
+}
+
+TEST_F(FrameLoopTest, ABarTooWideForTheScreenIsClampedAndStandsAt1)
+{
+    const DWORD kWidths[] = {638, 639, 5000};
+    for (DWORD nWidth : kWidths)
+    {
+        m_pRenderer.reset();
+        ResetFakeDirectDraw();
+        Open(k640);
+        ASSERT_EQ(3u, RunUntilFlip(3, 7, 0, nWidth)) << "width " << nWidth;
+        for (const std::vector<FakeDDCall>& frame : FillsByFrame(m_nFrom))
+        {
+            ASSERT_EQ(6u, frame.size());
+            EXPECT_EQ(1, frame[5].rcDest.left) << "width " << nWidth;
+            EXPECT_EQ(639, frame[5].rcDest.right) << "width " << nWidth;
+        }
+    }
+}
+
+struct FormatCase
+{
+    const char* pszName;
+    DDPIXELFORMAT (*pfnFormat)();
+    HRESULT hrGetPixelFormat;
+    DWORD crBackground, crBar;
+    DWORD dwWhite, dwBackground, dwBar;
+};
+
+class FrameFills : public FrameLoopTest, public ::testing::WithParamInterface<FormatCase>
+{
+};
+
+TEST_P(FrameFills, AreSixInOrderWithExactRectanglesAndPixelValues)
+{
+    const FormatCase& c = GetParam();
+    g_fakeDDScript.pixelFormat = c.pfnFormat();
+    g_fakeDDScript.hrGetPixelFormat = c.hrGetPixelFormat;
+    Open(k640);
+    ASSERT_EQ(2u, RunUntilFlip(2, 5, 0, 30, c.crBackground, c.crBar));
+
+    const std::vector<FakeDDCall> formats = CallsFrom(m_nFrom, M::GetPixelFormat);
+    ASSERT_EQ(1u, formats.size()) << "the format is asked once per run";
+    EXPECT_EQ(FakeDDObjectName(FakeDDObject::BackBuffer), std::string(FakeDDObjectName(formats[0].object)));
+    EXPECT_EQ(32u, formats[0].dwSize);
+
+    const std::vector<std::vector<FakeDDCall>> frames = FillsByFrame(m_nFrom);
+    ASSERT_EQ(2u, frames.size());
+    for (size_t f = 0; f < frames.size(); ++f)
+    {
+        const LONG x = f == 0 ? 1 : 6;
+        const struct
+        {
+            RECT rc;
+            DWORD dwColor;
+        } kExpected[] = {
+            {{0, 0, 640, 480}, c.dwBackground}, {{0, 0, 640, 1}, c.dwWhite},   {{639, 0, 640, 480}, c.dwWhite},
+            {{0, 479, 640, 480}, c.dwWhite},    {{0, 0, 1, 480}, c.dwWhite},    {{x, 1, x + 30, 479}, c.dwBar},
+        };
+        ASSERT_EQ(6u, frames[f].size()) << FakeDDDescribe(frames[f]);
+        for (size_t i = 0; i < 6; ++i)
+        {
+            const FakeDDCall& blt = frames[f][i];
+            const std::string where = std::string(c.pszName) + ", frame " + std::to_string(f) + ", fill "
+                + std::to_string(i + 1);
+            EXPECT_EQ(FakeDDObjectName(FakeDDObject::BackBuffer), std::string(FakeDDObjectName(blt.object))) << where;
+            EXPECT_TRUE(blt.bDestRect) << where;
+            EXPECT_EQ(Text(kExpected[i].rc), Text(blt.rcDest)) << where;
+            EXPECT_EQ(Hex(kExpected[i].dwColor), Hex(blt.dwFillColor)) << where;
+            EXPECT_EQ(Hex(kFillAsync), Hex(blt.dwFlags)) << where;
+            EXPECT_EQ(nullptr, blt.pSource) << where;
+            EXPECT_FALSE(blt.bSourceRect) << where;
+            EXPECT_EQ(100u, blt.dwSize) << where;
+            EXPECT_TRUE(blt.bOtherFxZero) << where;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FrameFills,
+    ::testing::Values(FormatCase{"Rgb565", &FakeFormat565, DD_OK, 0x00336699, 0x0000FF00, 0xFFFF, 0x9B26, 0x07E0},
+                      FormatCase{"Rgb32", &FakeFormat32, DD_OK, 0x00336699, 0x00E08020, 0x00FFFFFF, 0x00996633,
+                                 0x002080E0},
+                      FormatCase{"TopByteIgnored", &FakeFormat32, DD_OK, 0xAB336699, 0xCDE08020, 0x00FFFFFF,
+                                 0x00996633, 0x002080E0},
+                      FormatCase{"PaletteHasNoMasks", &FakeFormatPalette8, DD_OK, 0x00336699, 0x00FFFFFF, 0, 0, 0},
+                      FormatCase{"FailedFormatQuery", &FakeFormat32, DDERR_GENERIC, 0x00336699, 0x00FFFFFF, 0, 0,
+                                 0}),
+    [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.pszName; });
+
+TEST_F(FrameLoopTest, FillRectRetriesARefusedAsyncFillOnceWithWait)
+{
+    Open(k640);
+    struct Case
+    {
+        HRESULT hrAsync, hrWait;
+        size_t nCalls;
+        HRESULT hrExpected;
+    };
+    const Case kCases[] = {
+        {DD_OK, DD_OK, 1, DD_OK},
+        {DDERR_WASSTILLDRAWING, DD_OK, 2, DD_OK},
+        {DDERR_GENERIC, DDERR_SURFACELOST, 2, DDERR_SURFACELOST},
+    };
+    for (const Case& c : kCases)
+    {
+        g_fakeDDScript.blt = FakeResults();
+        g_fakeDDScript.blt.next = {c.hrAsync, c.hrWait};
+        const size_t nFrom = FakeDDCalls().size();
+        RECT rc = {3, 4, 50, 60};
+        const HRESULT hr = m_pRenderer->FillRect(&rc, 0x1234);
+        EXPECT_EQ(Hex(static_cast<DWORD>(c.hrExpected)), Hex(static_cast<DWORD>(hr)))
+            << "async answered " << Hex(static_cast<DWORD>(c.hrAsync));
+        const std::vector<FakeDDCall> blts = CallsFrom(nFrom, M::Blt);
+        ASSERT_EQ(c.nCalls, blts.size()) << "async answered " << Hex(static_cast<DWORD>(c.hrAsync));
+        EXPECT_EQ(Hex(kFillAsync), Hex(blts[0].dwFlags));
+        if (c.nCalls == 2)
+        {
+            EXPECT_EQ(Hex(kFillWait), Hex(blts[1].dwFlags));
+            EXPECT_EQ(Text(rc), Text(blts[1].rcDest));
+            EXPECT_EQ(Hex(0x1234), Hex(blts[1].dwFillColor));
+            EXPECT_EQ(100u, blts[1].dwSize);
+        }
+    }
+}
+
+TEST_F(FrameLoopTest, ARefusedFillInTheLoopIsRetriedWithWait)
+{
+    g_fakeDDScript.blt.next = {DD_OK, DDERR_WASSTILLDRAWING};
+    Open(k640);
+    ASSERT_EQ(1u, RunUntilFlip(1, 1, 0, 10, 0x00336699, 0));
+    const std::vector<FakeDDCall> blts = CallsFrom(m_nFrom, M::Blt);
+    ASSERT_EQ(7u, blts.size()) << FakeDDDescribe(blts);
+    EXPECT_EQ(Hex(kFillAsync), Hex(blts[1].dwFlags));
+    EXPECT_EQ(Hex(kFillWait), Hex(blts[2].dwFlags));
+    EXPECT_EQ(Text(blts[1].rcDest), Text(blts[2].rcDest));
+    EXPECT_EQ(Hex(kFillAsync), Hex(blts[3].dwFlags)) << "the next fill is tried async again";
+}
+
+struct FlipCase
+{
+    const char* pszName;
+    std::vector<HRESULT> flips;
+    HRESULT hrFlipThen;
+    std::vector<HRESULT> restores;
+    HRESULT hrRestoreThen;
+    int nKeyAtFlip;
+    DWORD nExpectedFrames;
+    std::vector<FakeDDMethod> expected; // flips and restores, in order
+};
+
+class Flips : public FrameLoopTest, public ::testing::WithParamInterface<FlipCase>
+{
+};
+
+TEST_P(Flips, RestoreALostSurfaceAndCountEachFrameOnce)
+{
+    const FlipCase& c = GetParam();
+    g_fakeDDScript.flip.next = c.flips;
+    g_fakeDDScript.flip.hrThen = c.hrFlipThen;
+    g_fakeDDScript.restore.next = c.restores;
+    g_fakeDDScript.restore.hrThen = c.hrRestoreThen;
+    Open(k640);
+    EXPECT_EQ(c.nExpectedFrames, RunUntilFlip(c.nKeyAtFlip, 1, 0, 10)) << c.pszName;
+
+    std::vector<FakeDDCall> got;
+    for (size_t i = m_nFrom; i < FakeDDCalls().size(); ++i)
+    {
+        const FakeDDCall& call = FakeDDCalls()[i];
+        if (call.method == M::Flip || call.method == M::Restore)
+            got.push_back(call);
+    }
+    ASSERT_EQ(c.expected.size(), got.size()) << c.pszName << "\n" << FakeDDDescribe(got);
+    for (size_t i = 0; i < got.size(); ++i)
+    {
+        EXPECT_EQ(FakeDDMethodName(c.expected[i]), std::string(FakeDDMethodName(got[i].method))) << c.pszName << " " << i;
+        EXPECT_EQ(FakeDDObjectName(FakeDDObject::Primary), std::string(FakeDDObjectName(got[i].object)));
+        if (got[i].method == M::Flip)
+        {
+            EXPECT_EQ(nullptr, got[i].pSource) << "no target override";
+            EXPECT_EQ(Hex(DDFLIP_WAIT), Hex(got[i].dwFlags));
+        }
+    }
+    EXPECT_EQ(6u * c.nExpectedFrames, CallsFrom(m_nFrom, M::Blt).size()) << "six fills per counted frame";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Flips,
+    ::testing::Values(
+        FlipCase{"Plain", {}, DD_OK, {}, DD_OK, 3, 3, {M::Flip, M::Flip, M::Flip}},
+        FlipCase{"LostThenRestored", {DDERR_SURFACELOST}, DD_OK, {DD_OK}, DD_OK, 2, 1, {M::Flip, M::Restore, M::Flip}},
+        FlipCase{"LostTwiceInOneFrame",
+                 {DDERR_SURFACELOST, DDERR_SURFACELOST},
+                 DD_OK,
+                 {},
+                 DD_OK,
+                 3,
+                 1,
+                 {M::Flip, M::Restore, M::Flip, M::Restore, M::Flip}},
+        FlipCase{"CannotBeRestored",
+                 {},
+                 DDERR_SURFACELOST,
+                 {},
+                 DDERR_WRONGMODE,
+                 3,
+                 3,
+                 {M::Flip, M::Restore, M::Flip, M::Restore, M::Flip, M::Restore}},
+        FlipCase{"OtherErrorIsIgnored", {}, DDERR_GENERIC, {}, DD_OK, 2, 2, {M::Flip, M::Flip}}),
+    [](const ::testing::TestParamInfo<FlipCase>& info) { return info.param.pszName; });
+
+TEST_F(FrameLoopTest, AKeyDownQueuedBeforeTheCallStillGivesOneFrame)
+{
+    Open(k640);
+    PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ(1u, m_pRenderer->RunFrames(1, 0, 10, 0, 0));
+    EXPECT_EQ(6u, CallsFrom(m_nFrom, M::Blt).size());
+    EXPECT_EQ(1u, CallsFrom(m_nFrom, M::Flip).size());
+}
+
+TEST_F(FrameLoopTest, AFlagAlreadyClearGivesZeroWithNothingDrawn)
+{
+    Open(k640);
+    SendMessageW(m_hWnd, WM_KEYDOWN, VK_F5, 0);
+    ASSERT_FALSE(m_pRenderer->IsRunning());
+    EXPECT_EQ(0u, m_pRenderer->RunFrames(1, 0, 10, 0, 0));
+    EXPECT_EQ(0u, CallsFrom(m_nFrom, M::Blt).size());
+    EXPECT_EQ(0u, CallsFrom(m_nFrom, M::Flip).size());
+}
+
+class PumpDropsOther : public FrameLoopTest, public ::testing::WithParamInterface<UINT>
+{
+};
+
+TEST_P(PumpDropsOther, AndEndsThePumpUntilTheNextFrame)
+{
+    Open(k640);
+    PostMessageW(m_hWnd, GetParam(), 'A', 0);
+    PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, 0);
+    // The first pump takes and drops the other message and stops; the second
+    // dispatches the key-down.
+    EXPECT_EQ(2u, m_pRenderer->RunFrames(1, 0, 10, 0, 0)) << "message " << Hex(GetParam());
+    // The WM_CLOSE that the key-down posted is dropped by the same pump. (A
+    // WM_PAINT that Wine makes up for the window may still come out here.)
+    const std::vector<MSG> left = TakeQueued(m_hWnd);
+    EXPECT_EQ(0, CountMessages(left, GetParam())) << "the other message was left queued";
+    EXPECT_EQ(0, CountMessages(left, WM_KEYDOWN));
+    EXPECT_EQ(0, CountMessages(left, WM_CLOSE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, PumpDropsOther,
+                         ::testing::Values(static_cast<UINT>(WM_KEYUP), static_cast<UINT>(WM_CHAR),
+                                           static_cast<UINT>(WM_SYSKEYDOWN), static_cast<UINT>(WM_MOUSEMOVE),
+                                           static_cast<UINT>(WM_LBUTTONDOWN), static_cast<UINT>(WM_USER + 7)));
+
+TEST_F(FrameLoopTest, SeveralKeyDownsAreAllDispatchedInOnePump)
+{
+    Open(k640);
+    for (int i = 0; i < 3; ++i)
+        PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, 0);
+    PostMessageW(m_hWnd, WM_MOUSEMOVE, 0, 0);
+    EXPECT_EQ(1u, m_pRenderer->RunFrames(1, 0, 10, 0, 0));
+    const std::vector<MSG> left = TakeQueued(m_hWnd);
+    EXPECT_EQ(3, CountMessages(left, WM_CLOSE)) << "one WM_CLOSE per dispatched key-down";
+    EXPECT_EQ(0, CountMessages(left, WM_KEYDOWN));
+    EXPECT_EQ(0, CountMessages(left, WM_MOUSEMOVE)) << "the message after the key-downs was not taken";
+}
+
+TEST_F(FrameLoopTest, ThePumpTakesOnlyTheTestWindowsMessages)
+{
+    Open(k640);
+    HWND hOther = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, m_hInst, nullptr);
+    ASSERT_TRUE(hOther != nullptr);
+    PostMessageW(hOther, WM_KEYDOWN, VK_F5, 0);
+    PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ(1u, m_pRenderer->RunFrames(1, 0, 10, 0, 0));
+    EXPECT_EQ(1, CountMessages(TakeQueued(hOther), WM_KEYDOWN)) << "another window's message was taken";
+    DestroyWindow(hOther);
+}

@@ -3,7 +3,9 @@
 # and the probe for reading control texts from outside.
 #
 # Needs DISPLAY (scripts/test's Xvfb), WINEPREFIX, and from CTest QB_EXE,
-# QB_PROBE, QB_WINE_RUN and QB_E2E_OUT.
+# QB_PROBE, QB_WINE_RUN and QB_E2E_OUT. The prefix lets Wine draw its own
+# window frames (qb_prefix unmanaged), so the close box is there to be seen
+# and clicked even without a window manager.
 
 . "$(dirname "${BASH_SOURCE[0]}")/assert.sh"
 
@@ -60,13 +62,6 @@ qb_e2e_cleanup() {
   done < <(qb_own_processes)
 }
 
-# Without a window manager nobody draws the captions; let Wine draw them, so
-# that the close box is there to be seen and clicked.
-qb_wine_draws_captions() {
-  "$QB_WINE_RUN" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
-    >/dev/null 2>&1 </dev/null
-}
-
 # Checks the environment, prepares the output folder and the clean-up.
 qb_e2e_init() {
   local missing="" v
@@ -81,7 +76,6 @@ qb_e2e_init() {
   rm -rf "$QB_OUT"
   mkdir -p "$QB_OUT"
   trap qb_e2e_cleanup EXIT
-  qb_wine_draws_captions
   local left
   left=$(qb_own_processes)
   check_eq "no program process left from before" "" "$left"

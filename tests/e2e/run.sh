@@ -68,12 +68,10 @@ check_eq "right column" "$WHITE 0-$((H - 1))" "$(qb_runs column "$shot1" $((W - 
 if [ -n "${x1:-}" ] && [ "$x1" != bad ]; then
   bar_x=$((x1 + 10))
   back_x=$(( x1 > W / 2 ? 5 : W - 6 ))
-  check_eq "column through the bar" \
-    "$(printf '%s 0-0\n%s 1-%d\n%s %d-%d' "$WHITE" "$BAR" $((H - 2)) "$WHITE" $((H - 1)) $((H - 1)))" \
-    "$(qb_runs column "$shot1" $bar_x)"
-  check_eq "column through the background" \
-    "$(printf '%s 0-0\n%s 1-%d\n%s %d-%d' "$WHITE" "$BACK" $((H - 2)) "$WHITE" $((H - 1)) $((H - 1)))" \
-    "$(qb_runs column "$shot1" $back_x)"
+  check_eq "column through the bar" "$WHITE 0-0,$BAR 1-$((H - 2)),$WHITE $((H - 1))-$((H - 1))" \
+    "$(qb_runs column "$shot1" $bar_x | paste -s -d ,)"
+  check_eq "column through the background" "$WHITE 0-0,$BACK 1-$((H - 2)),$WHITE $((H - 1))-$((H - 1))" \
+    "$(qb_runs column "$shot1" $back_x | paste -s -d ,)"
 fi
 
 # A moment later the bar is elsewhere.
@@ -93,6 +91,18 @@ check_num "rate" ">" 0 "${rate##*: }"
 check_eq "the colours stay as typed" "255 128 0 / 0 0 160" \
   "$(qb_field $QB_ID_BAR_RED) $(qb_field $QB_ID_BAR_GREEN) $(qb_field $QB_ID_BAR_BLUE) / $(qb_field $QB_ID_BACK_RED) $(qb_field $QB_ID_BACK_GREEN) $(qb_field $QB_ID_BACK_BLUE)"
 
+# The Run button kept the focus from its click: Enter on it runs again
+# instead of closing the dialog.
+qb_key Return
+check_eq "Enter on the Run button: the test window" "present" "$(qb_wait_testwin present 15)"
+if qb_wait_frames "$QB_OUT/run-3.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+check_eq "Enter on the Run button: the frames on the screen" "shown" "$seen"
+qb_key_testwin Escape
+check_eq "after Escape on the test window, the test window" "absent" "$(qb_wait_testwin absent 10)"
+check_eq "the dialog after the second run" "present" "$(qb_probe find '#32770' Quillaby 5)"
+check_match "rate line after the second run" 'Rendered frames/sec on last run: [0-9]+\.[0-9]{2}' \
+  "$(qb_field $QB_ID_RATE)"
+
 qb_key Escape
-qb_check_ended "Escape after the run"
+qb_check_ended "Escape after the runs"
 check_done

@@ -15,7 +15,7 @@ double FrameRate(DWORD dwFrames, DWORD dwElapsed)
 std::string FormatRateLine(DWORD dwFrames, DWORD dwElapsed)
 {
     if (dwElapsed == 0)
-        return "Rendered frames/sec on last run: too short to time";
+        return "Rendered frames/sec on last run: too short";
     char szLine[256];
     snprintf(szLine, sizeof(szLine), "Rendered frames/sec on last run: %0.2f", FrameRate(dwFrames, dwElapsed));
     return szLine;

@@ -127,8 +127,8 @@ TEST(RateLine, ElapsedTimeAndRate)
         {0, 1000, "Rendered frames/sec on last run: 0.00"},
         {4294967295u, 1000, "Rendered frames/sec on last run: 4294967295.00"},
         {4294967295u, 1, "Rendered frames/sec on last run: 4294967295000.00"},
-        {0, 0, "Rendered frames/sec on last run: too short to time"},
-        {7, 0, "Rendered frames/sec on last run: too short to time"},
+        {0, 0, "Rendered frames/sec on last run: too short"},
+        {7, 0, "Rendered frames/sec on last run: too short"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.pszLine, FormatRateLine(c.dwFrames, c.dwElapsed)) << c.dwFrames << " frames in " << c.dwElapsed

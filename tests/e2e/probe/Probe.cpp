@@ -302,8 +302,8 @@ int CmdWindows()
 }
 
 // The test window is the only window of class "Quillaby"; the dialog's
-// class is #32770. A class registered by another process can't be asked for
-// from here, but a window of that class can.
+// class is #32770. Whether the class itself is still registered is
+// classatom's question.
 int CmdTestWin()
 {
     const HWND byClass = FindWindowW(L"Quillaby", nullptr);

@@ -58,12 +58,12 @@ qb_prefix() {
 }
 
 # Starts an Xvfb display of the given geometry on a free number; sets DISPLAY
-# and QB_XVFB_PID.
+# and adds the server to those that qb_stop_xvfb stops.
 qb_start_xvfb() {
   local geometry=${1:-1024x768x24} n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 "$geometry" -nolisten tcp >/dev/null 2>&1 &
-  QB_XVFB_PID=$!
+  QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
   export DISPLAY=":$n"
   local i
   for i in $(seq 1 100); do
@@ -75,6 +75,9 @@ qb_start_xvfb() {
 }
 
 qb_stop_xvfb() {
-  [ -n "${QB_XVFB_PID:-}" ] && kill "$QB_XVFB_PID" 2>/dev/null && wait "$QB_XVFB_PID" 2>/dev/null
-  QB_XVFB_PID=""
+  local pid
+  for pid in ${QB_XVFB_PIDS:-}; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  QB_XVFB_PIDS=""
 }

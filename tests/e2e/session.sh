@@ -193,6 +193,11 @@ qb_runs() {
 }
 
 # Colour of one pixel of a capture as "#RRGGBB".
+# The colours of two pixels, X1 Y1 and X2 Y2, in one look.
+qb_pixels() {
+  "$QB_CONVERT" "$1" -format "%[hex:p{$2,$3}] %[hex:p{$4,$5}]" info: | sed -e 's/\([0-9A-F]\{6\}\)[0-9A-F]*/#\1/g'
+}
+
 qb_pixel() {
   "$QB_CONVERT" "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- | awk 'NR == 2 { print $3 }'
 }
@@ -204,13 +209,7 @@ qb_screen_size() {
 # Waits up to SECONDS for the test window to be there (present) or gone
 # (absent); prints what it found last.
 qb_wait_testwin() {
-  local want=$1 seconds=${2:-10} got i
-  for i in $(seq 1 $((seconds * 5))); do
-    got=$(qb_probe testwin 2>/dev/null)
-    [ "$got" = "$want" ] && break
-    sleep 0.2
-  done
-  echo "$got"
+  qb_probe testwin "$1" "${2:-10}" 2>/dev/null
 }
 
 # Ends a run as a person would: a key press on the full-screen test window.
@@ -254,7 +253,7 @@ qb_wait_frames() {
   read -r w h < <(qb_screen_size)
   for i in $(seq 1 $((seconds * 5))); do
     qb_capture "$file"
-    [ "$(qb_pixel "$file" 0 0) $(qb_pixel "$file" $((w - 1)) $((h - 1)))" = "#FFFFFF #FFFFFF" ] && return 0
+    [ "$(qb_pixels "$file" 0 0 $((w - 1)) $((h - 1)))" = "#FFFFFF #FFFFFF" ] && return 0
     sleep 0.2
   done
   return 1

@@ -11,7 +11,8 @@
 //   probe closebox              screen point on the dialog's close box
 //   probe dialog-rect           left top right bottom of the dialog
 //   probe windows               top-level windows of the dialog's process
-//   probe testwin               whether the test window exists
+//   probe testwin [STATE SECONDS]  whether the test window exists; with a
+//                               STATE (present or absent), waits for it first
 //   probe find CLASS TITLE [SECONDS]  until such a window is shown ("-" = any)
 //   probe where CLASS TITLE     screen point in the middle of such a window
 //   probe classatom NAME        whether a window class NAME is registered
@@ -304,11 +305,21 @@ int CmdWindows()
 // The test window is the only window of class "Quillaby"; the dialog's
 // class is #32770. Whether the class itself is still registered is
 // classatom's question.
-int CmdTestWin()
+bool TestWindowExists()
 {
+    return FindWindowW(L"Quillaby", nullptr) != nullptr || FindWindowW(nullptr, L"Quillaby Window") != nullptr;
+}
+
+// Waiting in here costs one Wine start instead of one per look.
+int CmdTestWin(const char* pszWant, double seconds)
+{
+    if (pszWant != nullptr)
+    {
+        const bool bWantPresent = std::strcmp(pszWant, "present") == 0;
+        WaitFor(seconds, [&] { return TestWindowExists() == bWantPresent; });
+    }
     const HWND byClass = FindWindowW(L"Quillaby", nullptr);
-    const HWND byTitle = FindWindowW(nullptr, L"Quillaby Window");
-    const bool present = byClass != nullptr || byTitle != nullptr;
+    const bool present = TestWindowExists();
     std::printf("%s\n", present ? "present" : "absent");
     if (byClass != nullptr)
     {
@@ -421,7 +432,7 @@ int RunCommand(int argc, char** argv)
     if (command == "windows")
         return CmdWindows();
     if (command == "testwin")
-        return CmdTestWin();
+        return CmdTestWin(argc > 1 ? argv[1] : nullptr, ArgSeconds(argc, argv, 2, 10.0));
     if (command == "find" && argc > 2)
         return CmdFind(argv[1], argv[2], ArgSeconds(argc, argv, 3, 0.0));
     if (command == "where" && argc > 2)

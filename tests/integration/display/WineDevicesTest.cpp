@@ -27,7 +27,7 @@ std::string GuidText(const GUID* pGuid)
     return sz;
 }
 
-// The screen size that scripts/test gave Xvfb, "1024x768".
+// The screen size that scripts/test gave Xvfb, such as "800x600".
 bool ExpectedScreen(int& nWidth, int& nHeight)
 {
     const char* psz = getenv("QUILLABY_SCREEN");

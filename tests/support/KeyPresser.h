@@ -23,6 +23,8 @@ public:
     bool Rescued() const { return m_bRescued; }
     // SendInput's count of events it inserted (2 when the key went in).
     UINT Inserted() const { return m_nInserted; }
+    // How often SendInput refused the key before it went in.
+    int Retries() const { return m_nRetries; }
 
 private:
     void Run(DWORD dwDelayMs, DWORD dwRescueMs);
@@ -31,6 +33,7 @@ private:
     HANDLE m_hEnded;
     std::atomic<bool> m_bRescued;
     std::atomic<UINT> m_nInserted;
+    std::atomic<int> m_nRetries;
     std::thread m_thread;
 };
 

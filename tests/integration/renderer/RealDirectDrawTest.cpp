@@ -95,14 +95,16 @@ TEST(RealDirectDraw, ARealKeyPressEndsTheRun)
     DWORD nFrames = 0;
     bool bRescued = false;
     UINT nInserted = 0;
+    int nRetries = 0;
     {
         KeyPresser presser(hWnd, 700);
         nFrames = pRenderer->RunFrames(2, 0, 20, kBackground, kBar);
         bRescued = presser.Rescued();
         nInserted = presser.Inserted();
+        nRetries = presser.Retries();
     }
-    EXPECT_EQ(2u, nInserted) << "SendInput did not take the key";
-    EXPECT_FALSE(bRescued) << "the real key did not reach the test window; the run was ended by a posted key-down";
+    EXPECT_FALSE(bRescued) << "the real key did not reach the test window; the run was ended by a posted key-down"
+                           << " (SendInput inserted " << nInserted << " events after " << nRetries << " refusals)";
     EXPECT_GE(nFrames, 1u);
     EXPECT_FALSE(pRenderer->IsRunning());
 }

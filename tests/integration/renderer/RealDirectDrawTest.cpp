@@ -5,12 +5,12 @@
 #include <windows.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "display/DeviceList.h"
 #include "render/SweepRenderer.h"
 #include "support/KeyPresser.h"
+#include "support/TestText.h"
 
 namespace
 {
@@ -18,13 +18,6 @@ namespace
 const DWORD kBackground = 0x00336699; // red 0x99, green 0x66, blue 0x33
 const DWORD kBar = 0x00E08020;        // red 0x20, green 0x80, blue 0xE0
 const DWORD kBarWidth = 37;
-
-std::string Hex(DWORD dw)
-{
-    std::ostringstream out;
-    out << "0x" << std::hex << std::uppercase << dw;
-    return out.str();
-}
 
 std::unique_ptr<CSweepRenderer> OpenFirstDevice()
 {

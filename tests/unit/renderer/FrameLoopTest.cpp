@@ -2,6 +2,8 @@
 // the bar stands, flips and lost surfaces, and the loop's own message pump.
 #include "RendererTestSupport.h"
 
+#include "support/TestText.h"
+
 namespace
 {
 typedef FakeDDMethod M;
@@ -9,13 +11,6 @@ typedef FakeDDMethod M;
 const RECT k640 = {0, 0, 640, 480};
 const DWORD kFillAsync = 0x600;
 const DWORD kFillWait = 0x1000400;
-
-std::string Hex(DWORD dw)
-{
-    char sz[16];
-    wsprintfA(sz, "0x%lX", dw);
-    return sz;
-}
 
 std::string Text(const RECT& rc)
 {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "support/MessageBoxCatcher.h"
+#include "support/TestText.h"
 
 namespace
 {
@@ -25,12 +26,6 @@ const std::vector<Step> kConstruction = {
     {M::Release, O::DirectDraw, 0},
 };
 
-std::string Hex(DWORD dw)
-{
-    char sz[16];
-    wsprintfA(sz, "0x%lX", dw);
-    return sz;
-}
 }
 
 TEST_F(RendererTest, AsksDirectDrawForExactlyWhatTheFullScreenTestNeeds)

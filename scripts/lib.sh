@@ -58,19 +58,30 @@ qb_prefix() {
 }
 
 # Starts an Xvfb display of the given geometry on a free number; sets DISPLAY
-# and adds the server to those that qb_stop_xvfb stops.
+# and adds the server to those that qb_stop_xvfb stops. The server picks the
+# number itself (-displayfd), so that scripts started side by side never share
+# one.
 qb_start_xvfb() {
-  local geometry=${1:-1024x768x24} n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "$geometry" -nolisten tcp >/dev/null 2>&1 &
+  local geometry=${1:-1024x768x24} numfile n="" i
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
+  for i in $(seq 1 100); do
+    n=$(cat "$numfile")
+    [ -n "$n" ] && break
+    sleep 0.1
+  done
+  rm -f "$numfile"
+  if [ -z "$n" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
   export DISPLAY=":$n"
-  local i
   for i in $(seq 1 100); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
     sleep 0.1
   done
-  echo "Xvfb did not start on $DISPLAY" >&2
+  echo "Xvfb did not answer on $DISPLAY" >&2
   return 1
 }
 

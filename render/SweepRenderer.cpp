@@ -10,6 +10,10 @@ const wchar_t kWindowTitle[] = L"Quillaby Window";
 const DWORD kCooperativeLevel = DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_SETFOCUSWINDOW | DDSCL_CREATEDEVICEWINDOW;
 const DWORD kAsyncFill = DDBLT_ASYNC | DDBLT_COLORFILL;
 const DWORD kWaitingFill = DDBLT_WAIT | DDBLT_COLORFILL;
+// How long a lost display is left alone before the next try to restore it.
+const DWORD kLostRetryMs = 15;
+// WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
+const LPARAM kPreviousStateDown = 0x40000000;
 
 // Thrown as a char*, not a const char*, so that a catch (char*) takes it.
 char s_szError[] = "error";
@@ -148,9 +152,15 @@ void CSweepRenderer::Fail(IDirectDraw* pDD1, HWND hWnd, bool bRegistered)
     throw s_szError;
 }
 
-void CSweepRenderer::OnKeyDown(UINT uMsg, WPARAM, LPARAM)
+void CSweepRenderer::OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg != WM_KEYDOWN)
+        return;
+    // The auto-repeat of a key held since before the run (the Enter that
+    // pressed Run, say) is no new press: that key ends the run only once it
+    // has been let go and pressed again, which clears the previous-state bit.
+    const bool bRepeat = (lParam & kPreviousStateDown) != 0;
+    if (bRepeat && wParam < sizeof(m_abKeysAtStart) && (m_abKeysAtStart[wParam] & 0x80) != 0)
         return;
     m_bRunning = false;
     PostMessageW(m_hTestWnd, WM_CLOSE, 0, 0);
@@ -203,6 +213,8 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     if (!m_bRunning)
         return 0;
 
+    GetKeyboardState(m_abKeysAtStart);
+
     RECT rcScreen = {0, 0, m_nWidth, m_nHeight};
     RECT rcTop = {0, 0, m_nWidth, 1};
     RECT rcRight = {m_nWidth - 1, 0, m_nWidth, m_nHeight};
@@ -233,15 +245,32 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         while (hr == DDERR_SURFACELOST)
         {
             if (m_pPrimary->Restore() != DD_OK)
+            {
+                WaitForDisplay();
                 break;
+            }
             hr = m_pPrimary->Flip(nullptr, DDFLIP_WAIT);
         }
-        ++nFrames;
+        // Only frames that reached the screen count towards the rate.
+        if (hr == DD_OK)
+            ++nFrames;
 
         PumpKeys();
         if (!m_bRunning)
             return nFrames;
     }
+}
+
+void CSweepRenderer::WaitForDisplay()
+{
+    // Another program holds the display. Trying again at full speed would burn
+    // a core for nothing: sleep until the test window has news, or a short
+    // while, so that the picture comes back soon after the display does.
+    do
+    {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kLostRetryMs, QS_ALLINPUT);
+        PumpKeys();
+    } while (m_bRunning && m_pPrimary->Restore() != DD_OK);
 }
 
 void CSweepRenderer::PumpKeys()

@@ -27,7 +27,8 @@ public:
     // The low eight bits of nValue placed in the field dwMask of a pixel format.
     static DWORD ScaleComponent(DWORD nValue, DWORD dwMask);
 
-    // Ends the run on any WM_KEYDOWN; every other message is left alone.
+    // Ends the run on any WM_KEYDOWN but the auto-repeats of a key that was
+    // already down when the run began; every other message is left alone.
     void OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     bool IsRunning() const { return m_bRunning; }
@@ -44,6 +45,9 @@ private:
     void ReleaseSurfacesAndDirectDraw();
     // Dispatches the test window's queued key-downs up to its first other message.
     void PumpKeys();
+    // While the surfaces can't be restored: waits without spinning, still
+    // taking keys, until they can or a key ends the run.
+    void WaitForDisplay();
 
     IDirectDraw2* m_pDD;
     IDirectDrawSurface* m_pPrimary;
@@ -53,6 +57,8 @@ private:
     int m_nWidth;
     int m_nHeight;
     bool m_bRunning;
+    // The thread's key state as RunFrames began: which keys were held then.
+    BYTE m_abKeysAtStart[256] = {};
 };
 
 LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,9 @@
 // the bar stands, flips and lost surfaces, and the loop's own message pump.
 #include "RendererTestSupport.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "support/TestText.h"
 
 namespace
@@ -292,7 +295,8 @@ struct FlipCase
     std::vector<HRESULT> restores;
     HRESULT hrRestoreThen;
     int nKeyAtFlip;
-    DWORD nExpectedFrames;
+    DWORD nDrawn;           // frames filled
+    DWORD nExpectedFrames;  // frames whose flip reached the screen
     std::vector<FakeDDMethod> expected; // flips and restores, in order
 };
 
@@ -300,7 +304,7 @@ class Flips : public FrameLoopTest, public ::testing::WithParamInterface<FlipCas
 {
 };
 
-TEST_P(Flips, RestoreALostSurfaceAndCountEachFrameOnce)
+TEST_P(Flips, RestoreALostSurfaceAndCountOnlyTheFramesShown)
 {
     const FlipCase& c = GetParam();
     g_fakeDDScript.flip.next = c.flips;
@@ -328,14 +332,14 @@ TEST_P(Flips, RestoreALostSurfaceAndCountEachFrameOnce)
             EXPECT_EQ(Hex(DDFLIP_WAIT), Hex(got[i].dwFlags));
         }
     }
-    EXPECT_EQ(6u * c.nExpectedFrames, CallsFrom(m_nFrom, M::Blt).size()) << "six fills per counted frame";
+    EXPECT_EQ(6u * c.nDrawn, CallsFrom(m_nFrom, M::Blt).size()) << c.pszName << ": six fills per frame drawn";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Flips,
     ::testing::Values(
-        FlipCase{"Plain", {}, DD_OK, {}, DD_OK, 3, 3, {M::Flip, M::Flip, M::Flip}},
-        FlipCase{"LostThenRestored", {DDERR_SURFACELOST}, DD_OK, {DD_OK}, DD_OK, 2, 1, {M::Flip, M::Restore, M::Flip}},
+        FlipCase{"Plain", {}, DD_OK, {}, DD_OK, 3, 3, 3, {M::Flip, M::Flip, M::Flip}},
+        FlipCase{"LostThenRestored", {DDERR_SURFACELOST}, DD_OK, {DD_OK}, DD_OK, 2, 1, 1, {M::Flip, M::Restore, M::Flip}},
         FlipCase{"LostTwiceInOneFrame",
                  {DDERR_SURFACELOST, DDERR_SURFACELOST},
                  DD_OK,
@@ -343,17 +347,161 @@ INSTANTIATE_TEST_SUITE_P(
                  DD_OK,
                  3,
                  1,
+                 1,
                  {M::Flip, M::Restore, M::Flip, M::Restore, M::Flip}},
-        FlipCase{"CannotBeRestored",
-                 {},
-                 DDERR_SURFACELOST,
-                 {},
-                 DDERR_WRONGMODE,
+        // The frame whose flip was lost is not shown and doesn't count; once
+        // the surfaces are back, the next frame is drawn afresh.
+        FlipCase{"RestoredOnlyAtTheThirdTry",
+                 {DDERR_SURFACELOST},
+                 DD_OK,
+                 {DDERR_WRONGMODE, DDERR_WRONGMODE},
+                 DD_OK,
                  3,
                  3,
-                 {M::Flip, M::Restore, M::Flip, M::Restore, M::Flip, M::Restore}},
-        FlipCase{"OtherErrorIsIgnored", {}, DDERR_GENERIC, {}, DD_OK, 2, 2, {M::Flip, M::Flip}}),
+                 2,
+                 {M::Flip, M::Restore, M::Restore, M::Restore, M::Flip, M::Flip}},
+        FlipCase{"RestoredButLostAgain",
+                 {DDERR_SURFACELOST, DDERR_SURFACELOST},
+                 DD_OK,
+                 {DD_OK, DDERR_WRONGMODE},
+                 DD_OK,
+                 3,
+                 2,
+                 1,
+                 {M::Flip, M::Restore, M::Flip, M::Restore, M::Restore, M::Flip}},
+        FlipCase{"OtherErrorIsNotCounted", {DDERR_GENERIC}, DD_OK, {}, DD_OK, 3, 3, 2, {M::Flip, M::Flip, M::Flip}},
+        FlipCase{"NoFlipEverShown", {}, DDERR_GENERIC, {}, DD_OK, 2, 2, 0, {M::Flip, M::Flip}}),
     [](const ::testing::TestParamInfo<FlipCase>& info) { return info.param.pszName; });
+
+TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
+{
+    // Lost for a stretch of real time, as while another program is in front;
+    // then the display is given back and a key comes with the first frame shown.
+    const DWORD kLostMs = 400;
+    g_fakeDDScript.flip.hrThen = DDERR_SURFACELOST;
+    g_fakeDDScript.restore.hrThen = DDERR_WRONGMODE;
+    bool bLost = false;
+    DWORD dwLostSince = 0;
+    int nFailedRestores = 0;
+    g_fakeDDScript.onCall = [&](const FakeDDCall& call) {
+        if (call.method == M::Restore && call.hr != DD_OK)
+        {
+            if (!bLost)
+                dwLostSince = GetTickCount();
+            bLost = true;
+            ++nFailedRestores;
+            if (GetTickCount() - dwLostSince >= kLostMs)
+            {
+                g_fakeDDScript.restore.hrThen = DD_OK;
+                g_fakeDDScript.flip.hrThen = DD_OK;
+            }
+        }
+        if (call.method == M::Flip && call.hr == DD_OK)
+            PostMessageW(m_hWnd, WM_KEYDOWN, VK_SPACE, 0);
+    };
+    Open(k640);
+    const DWORD nFrames = m_pRenderer->RunFrames(1, 0, 10, 0, 0);
+    g_fakeDDScript.onCall = nullptr;
+
+    EXPECT_EQ(1u, nFrames) << "only the frame after the display came back was shown";
+    // A try every 10 ms at the most; a loop that spins makes thousands.
+    EXPECT_GE(nFailedRestores, 2);
+    EXPECT_LE(nFailedRestores, static_cast<int>(kLostMs / 10 + 2)) << "tries to restore in " << kLostMs << " ms lost";
+    // Nothing is drawn while lost: the lost frame, then straight after the
+    // restore the frame that is shown.
+    std::vector<FakeDDMethod> got;
+    for (size_t i = m_nFrom; i < FakeDDCalls().size(); ++i)
+    {
+        const FakeDDMethod method = FakeDDCalls()[i].method;
+        if (method == M::Blt || method == M::Flip || method == M::Restore)
+            if (got.empty() || got.back() != method || method != M::Restore)
+                got.push_back(method);
+    }
+    const std::vector<FakeDDMethod> expected = {M::Blt, M::Blt, M::Blt, M::Blt, M::Blt,  M::Blt, M::Flip,
+                                                M::Restore, M::Blt, M::Blt, M::Blt, M::Blt, M::Blt, M::Blt,
+                                                M::Flip};
+    ASSERT_EQ(expected.size(), got.size()) << FakeDDDescribe(CallsFrom(m_nFrom, M::Flip));
+    for (size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(FakeDDMethodName(expected[i]), std::string(FakeDDMethodName(got[i]))) << "call " << i;
+}
+
+TEST_F(FrameLoopTest, AKeyEndsTheRunWhileTheDisplayIsLost)
+{
+    g_fakeDDScript.flip.hrThen = DDERR_SURFACELOST;
+    g_fakeDDScript.restore.hrThen = DDERR_WRONGMODE;
+    Open(k640);
+    g_fakeDDScript.onCall = [&](const FakeDDCall& call) {
+        if (call.method == M::Restore && FakeDDCount(M::Restore) == 3)
+            PostMessageW(m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    };
+    EXPECT_EQ(0u, m_pRenderer->RunFrames(1, 0, 10, 0, 0)) << "no frame reached the screen";
+    g_fakeDDScript.onCall = nullptr;
+    EXPECT_EQ(3u, CallsFrom(m_nFrom, M::Restore).size()) << "the key was taken during the wait after the third try";
+    EXPECT_EQ(1u, CallsFrom(m_nFrom, M::Flip).size());
+}
+
+// Holds keys down in the thread's key state, as when a key was pressed in the
+// dialog and is still down; puts the state back afterwards.
+class HeldKeys
+{
+public:
+    explicit HeldKeys(const std::vector<BYTE>& keys)
+    {
+        GetKeyboardState(m_abSaved);
+        BYTE abState[256];
+        std::copy(std::begin(m_abSaved), std::end(m_abSaved), abState);
+        for (BYTE nKey : keys)
+            abState[nKey] |= 0x80;
+        SetKeyboardState(abState);
+    }
+    ~HeldKeys() { SetKeyboardState(m_abSaved); }
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+
+private:
+    BYTE m_abSaved[256];
+};
+
+struct KeyDown
+{
+    WPARAM wKey;
+    bool bRepeat; // the previous-state bit (30) of lParam
+};
+
+struct HeldKeyCase
+{
+    const char* pszName;
+    std::vector<BYTE> held; // down when the run begins
+    std::vector<KeyDown> keys; // queued before the run
+    DWORD nExpectedFrames;     // the fake presses a fresh key during flip 3
+};
+
+class HeldKeyDowns : public FrameLoopTest, public ::testing::WithParamInterface<HeldKeyCase>
+{
+};
+
+TEST_P(HeldKeyDowns, EndTheRunOnlyWhenPressedAgain)
+{
+    const HeldKeyCase& c = GetParam();
+    Open(k640);
+    const HeldKeys held(c.held);
+    for (const KeyDown& key : c.keys)
+    {
+        const LPARAM lParam = key.bRepeat ? 0x40000001 : 0x00000001;
+        PostMessageW(m_hWnd, WM_KEYDOWN, key.wKey, lParam);
+    }
+    EXPECT_EQ(c.nExpectedFrames, RunUntilFlip(3, 1, 0, 10)) << c.pszName;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, HeldKeyDowns,
+    ::testing::Values(
+        HeldKeyCase{"RepeatsOfAKeyHeldBeforeTheRunAreNoPress", {VK_RETURN}, {{VK_RETURN, true}, {VK_RETURN, true}}, 3},
+        HeldKeyCase{"AHeldKeyLetGoAndPressedAgainEndsIt", {VK_RETURN}, {{VK_RETURN, true}, {VK_RETURN, false}}, 1},
+        HeldKeyCase{"ARepeatOfAKeyPressedDuringTheRunEndsIt", {VK_RETURN}, {{VK_RETURN, true}, {VK_ESCAPE, true}}, 1},
+        HeldKeyCase{"WithNothingHeldARepeatEndsIt", {}, {{VK_RETURN, true}}, 1},
+        HeldKeyCase{"AnotherKeyPressedWhileOneIsHeldEndsIt", {VK_RETURN}, {{'A', false}}, 1}),
+    [](const ::testing::TestParamInfo<HeldKeyCase>& info) { return info.param.pszName; });
 
 TEST_F(FrameLoopTest, AKeyDownQueuedBeforeTheCallStillGivesOneFrame)
 {

@@ -13,6 +13,25 @@
 
 typedef MessageMapFor<CSweepDlg> SweepDlgMap;
 
+namespace
+{
+// WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
+const LPARAM kPreviousStateDown = 0x40000000;
+
+// However the Run command ends, the keys of the run stay with the run.
+class RunKeys
+{
+public:
+    explicit RunKeys(CSweepDlg& dlg) : m_dlg(dlg) {}
+    ~RunKeys() { m_dlg.ForgetKeysOfRun(); }
+    RunKeys(const RunKeys&) = delete;
+    RunKeys& operator=(const RunKeys&) = delete;
+
+private:
+    CSweepDlg& m_dlg;
+};
+}
+
 const MessageMapEntry CSweepDlg::s_messageEntries[] = {
     SweepDlgMap::Message<WM_PAINT, &CSweepDlg::OnPaint>(),
     SweepDlgMap::Message<WM_QUERYDRAGICON, &CSweepDlg::OnQueryDragIcon>(),
@@ -131,6 +150,7 @@ void CSweepDlg::OnRun()
     if (nDevice >= m_devices.size())
         return;
 
+    const RunKeys keys(*this);
     DWORD dwFrames = 0;
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
@@ -163,6 +183,40 @@ void CSweepDlg::OnRun()
     const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
     m_strRate = strLine.c_str();
     UpdateData(FALSE);
+}
+
+void CSweepDlg::ForgetKeysOfRun()
+{
+    // Typed while the test window was up, or on the way back: not for the
+    // dialog, where a held Escape would close it and a held Enter run again.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+    {
+    }
+    BYTE abState[256] = {};
+    GetKeyboardState(abState);
+    for (size_t i = 0; i < 256; ++i)
+        m_abHeldFromRun[i] = (abState[i] & 0x80) != 0;
+}
+
+BOOL CSweepDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (IsKeyOfRun(*pMsg))
+        return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+bool CSweepDlg::IsKeyOfRun(const MSG& msg)
+{
+    const bool bDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    const bool bUp = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+    if ((!bDown && !bUp) || msg.wParam >= 256 || !m_abHeldFromRun[msg.wParam])
+        return false;
+    // Its auto-repeats belong to the run; its coming up ends that. A press
+    // that is no repeat means it came up unseen: it is the user's again.
+    if (bUp || (msg.lParam & kPreviousStateDown) == 0)
+        m_abHeldFromRun[msg.wParam] = false;
+    return bUp || (msg.lParam & kPreviousStateDown) != 0;
 }
 
 void CSweepDlg::OnKillFocusMultiplier()

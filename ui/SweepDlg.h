@@ -33,12 +33,18 @@ public:
     CString m_strDevice;
     HICON m_hIcon;
 
+    // After a run: drops the keyboard input queued meanwhile, and notes the
+    // keys still held, whose auto-repeats the dialog then ignores until each
+    // comes up.
+    void ForgetKeysOfRun();
+
 protected:
     static const MessageMapEntry s_messageEntries[];
     static const MessageMap s_messageMap;
     const MessageMap* GetMessageMap() const override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Lists the devices; the one on the dialog's monitor, or else the first,
     // is selected.
@@ -56,6 +62,13 @@ protected:
     // least nMinimum, and then empties the other; when both end up empty the
     // bar moves one pixel per frame.
     void ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum);
+
+private:
+    // Whether the message is a key message of a key held since the last run,
+    // not meant for the dialog.
+    bool IsKeyOfRun(const MSG& msg);
+
+    bool m_abHeldFromRun[256] = {};
 };
 
 #endif

@@ -2,9 +2,7 @@
 // the bar stands, flips and lost surfaces, and the loop's own message pump.
 #include "RendererTestSupport.h"
 
-#include <algorithm>
-#include <iterator>
-
+#include "support/HeldKeys.h"
 #include "support/TestText.h"
 
 namespace
@@ -440,28 +438,6 @@ TEST_F(FrameLoopTest, AKeyEndsTheRunWhileTheDisplayIsLost)
     EXPECT_EQ(1u, CallsFrom(m_nFrom, M::Flip).size());
 }
 
-// Holds keys down in the thread's key state, as when a key was pressed in the
-// dialog and is still down; puts the state back afterwards.
-class HeldKeys
-{
-public:
-    explicit HeldKeys(const std::vector<BYTE>& keys)
-    {
-        GetKeyboardState(m_abSaved);
-        BYTE abState[256];
-        std::copy(std::begin(m_abSaved), std::end(m_abSaved), abState);
-        for (BYTE nKey : keys)
-            abState[nKey] |= 0x80;
-        SetKeyboardState(abState);
-    }
-    ~HeldKeys() { SetKeyboardState(m_abSaved); }
-    HeldKeys(const HeldKeys&) = delete;
-    HeldKeys& operator=(const HeldKeys&) = delete;
-
-private:
-    BYTE m_abSaved[256];
-};
-
 struct KeyDown
 {
     WPARAM wKey;
@@ -487,7 +463,7 @@ TEST_P(HeldKeyDowns, EndTheRunOnlyWhenPressedAgain)
     const HeldKeys held(c.held);
     for (const KeyDown& key : c.keys)
     {
-        const LPARAM lParam = key.bRepeat ? 0x40000001 : 0x00000001;
+        const LPARAM lParam = key.bRepeat ? kKeyRepeated : kKeyPressed;
         PostMessageW(m_hWnd, WM_KEYDOWN, key.wKey, lParam);
     }
     EXPECT_EQ(c.nExpectedFrames, RunUntilFlip(3, 1, 0, 10)) << c.pszName;

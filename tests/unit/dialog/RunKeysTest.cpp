@@ -1,0 +1,153 @@
+// The keys of a run stay with the run: what was typed while the test window
+// was up, and the auto-repeats of a key held from the run, never reach the
+// dialog, which shows the rate and waits for the user.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "SweepTestApp.h"
+#include "fakes/FakeDirectDraw.h"
+#include "render/SweepRenderer.h"
+#include "res/resource.h"
+#include "support/HeldKeys.h"
+#include "support/ModalDriver.h"
+
+namespace
+{
+const char kRatePrefix[] = "Rendered frames/sec on last run: ";
+
+// Runs end at their second flip, during which fnDuring runs.
+void ScriptRuns(std::function<void()> fnDuring)
+{
+    ScriptDevices({{"Main", OriginMonitor()}});
+    ResetFakeDirectDraw();
+    g_fakeDDScript.onCall = [fnDuring](const FakeDDCall& call) {
+        if (call.method == FakeDDMethod::Flip && FakeDDCount(FakeDDMethod::Flip) % 2 == 0)
+            fnDuring();
+    };
+}
+
+// Presses Run with Enter on the focused button, as a person would.
+void PressRunWithEnter(HWND hDlg)
+{
+    HWND hRun = GetDlgItem(hDlg, IDC_RUN);
+    SetFocus(hRun);
+    PostMessageW(hRun, WM_KEYDOWN, VK_RETURN, kKeyPressed);
+}
+
+bool IsRate(const std::string& strLine)
+{
+    return strLine.compare(0, sizeof(kRatePrefix) - 1, kRatePrefix) == 0 && strLine.size() > sizeof(kRatePrefix);
+}
+}
+
+TEST(RunKeys, InputQueuedForTheDialogDuringTheRunIsDropped)
+{
+    CSweepDlg* pDlg = nullptr;
+    ScriptRuns([&] {
+        HWND hRun = GetDlgItem(pDlg->m_hWnd, IDC_RUN);
+        PostMessageW(pDlg->m_hWnd, WM_KEYDOWN, VK_ESCAPE, kKeyPressed);
+        PostMessageW(hRun, WM_KEYDOWN, VK_RETURN, kKeyPressed);
+        PostMessageW(hRun, WM_CHAR, VK_RETURN, kKeyPressed);
+        PostMessageW(g_hRendererWnd, WM_KEYDOWN, VK_SPACE, kKeyPressed);
+    });
+    CSweepDlg dlg;
+    pDlg = &dlg;
+    std::string strRate;
+    const ModalRun run = RunModal(dlg, {[&] { PressRunWithEnter(dlg.m_hWnd); },
+                                        [&] {
+                                            strRate = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
+                                            CloseLater(dlg);
+                                        }});
+    EXPECT_EQ(2u, run.nStepsRun) << "the dialog closed before the last step";
+    EXPECT_FALSE(run.bTimedOut);
+    EXPECT_EQ(1, FakeDDCount(FakeDDMethod::DirectDrawCreate)) << "runs made";
+    EXPECT_TRUE(IsRate(strRate)) << strRate;
+}
+
+struct EndingKey
+{
+    const char* pszName;
+    BYTE nKey;
+};
+
+class RunKeysHeld : public ::testing::TestWithParam<EndingKey>
+{
+};
+
+TEST_P(RunKeysHeld, TheKeyThatEndedTheRunIsIgnoredUntilItComesUp)
+{
+    const BYTE nKey = GetParam().nKey;
+    std::unique_ptr<HeldKeys> pHeld;
+    // The key goes down in the second frame and stays down.
+    ScriptRuns([&] {
+        if (pHeld == nullptr)
+            pHeld.reset(new HeldKeys({nKey}));
+        PostMessageW(g_hRendererWnd, WM_KEYDOWN, nKey, kKeyPressed);
+    });
+    CSweepDlg dlg;
+    HWND hRun = nullptr;
+    std::string strRate;
+    int nRunsWhileHeld = -1;
+    int nRunsAfter = -1;
+    const ModalRun run = RunModal(
+        dlg, {[&] {
+                  hRun = GetDlgItem(dlg.m_hWnd, IDC_RUN);
+                  SetFocus(hRun);
+                  SendMessageW(hRun, BM_CLICK, 0, 0);
+                  // Its auto-repeats, then its coming up.
+                  for (int i = 0; i < 3; ++i)
+                      PostMessageW(hRun, WM_KEYDOWN, nKey, kKeyRepeated);
+                  PostMessageW(hRun, WM_KEYUP, nKey, kKeyReleased);
+              },
+              [&] {
+                  pHeld.reset();
+                  strRate = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
+                  nRunsWhileHeld = FakeDDCount(FakeDDMethod::DirectDrawCreate);
+                  // A new press is the user's again.
+                  PostMessageW(hRun, WM_KEYDOWN, nKey, kKeyPressed);
+              },
+              [&] {
+                  nRunsAfter = FakeDDCount(FakeDDMethod::DirectDrawCreate);
+                  CloseLater(dlg);
+              }});
+    EXPECT_EQ(1, nRunsWhileHeld) << "runs made before the key came up";
+    EXPECT_TRUE(IsRate(strRate)) << strRate;
+    if (nKey == VK_ESCAPE)
+    {
+        EXPECT_EQ(2u, run.nStepsRun) << "Escape pressed again closes the dialog, but only then";
+        EXPECT_EQ(IDCANCEL, run.nResult);
+    }
+    else
+    {
+        EXPECT_EQ(3u, run.nStepsRun);
+        EXPECT_EQ(2, nRunsAfter) << "Enter pressed again runs again";
+    }
+    EXPECT_FALSE(run.bTimedOut);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, RunKeysHeld,
+                         ::testing::Values(EndingKey{"Escape", VK_ESCAPE}, EndingKey{"Enter", VK_RETURN}),
+                         [](const ::testing::TestParamInfo<EndingKey>& info) { return info.param.pszName; });
+
+TEST(RunKeys, AKeyHeldWhenTheDialogIsBackCountsAgainOncePressedAnew)
+{
+    // The key came up unseen (in another program, say): its next press, with
+    // no previous-state bit, is not swallowed.
+    std::unique_ptr<HeldKeys> pHeld;
+    ScriptRuns([&] {
+        if (pHeld == nullptr)
+            pHeld.reset(new HeldKeys({VK_ESCAPE}));
+        PostMessageW(g_hRendererWnd, WM_KEYDOWN, VK_ESCAPE, kKeyPressed);
+    });
+    CSweepDlg dlg;
+    const ModalRun run = RunModal(dlg, {[&] {
+                                            SendMessageW(GetDlgItem(dlg.m_hWnd, IDC_RUN), BM_CLICK, 0, 0);
+                                            pHeld.reset();
+                                            PostMessageW(dlg.m_hWnd, WM_KEYDOWN, VK_ESCAPE, kKeyPressed);
+                                        },
+                                        [&] { CloseLater(dlg); }});
+    EXPECT_EQ(1u, run.nStepsRun);
+    EXPECT_EQ(IDCANCEL, run.nResult);
+}

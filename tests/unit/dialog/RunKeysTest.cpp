@@ -28,6 +28,17 @@ void ScriptRuns(std::function<void()> fnDuring)
     };
 }
 
+// The key goes down in the second frame, ends the run and stays down while
+// pHeld lives.
+void ScriptRunEndedByHeldKey(BYTE nKey, std::unique_ptr<HeldKeys>& pHeld)
+{
+    ScriptRuns([nKey, &pHeld] {
+        if (pHeld == nullptr)
+            pHeld.reset(new HeldKeys({nKey}));
+        PostMessageW(g_hRendererWnd, WM_KEYDOWN, nKey, kKeyPressed);
+    });
+}
+
 // Presses Run with Enter on the focused button, as a person would.
 void PressRunWithEnter(HWND hDlg)
 {
@@ -80,12 +91,7 @@ TEST_P(RunKeysHeld, TheKeyThatEndedTheRunIsIgnoredUntilItComesUp)
 {
     const BYTE nKey = GetParam().nKey;
     std::unique_ptr<HeldKeys> pHeld;
-    // The key goes down in the second frame and stays down.
-    ScriptRuns([&] {
-        if (pHeld == nullptr)
-            pHeld.reset(new HeldKeys({nKey}));
-        PostMessageW(g_hRendererWnd, WM_KEYDOWN, nKey, kKeyPressed);
-    });
+    ScriptRunEndedByHeldKey(nKey, pHeld);
     CSweepDlg dlg;
     HWND hRun = nullptr;
     std::string strRate;
@@ -136,11 +142,7 @@ TEST(RunKeys, AKeyHeldWhenTheDialogIsBackCountsAgainOncePressedAnew)
     // The key came up unseen (in another program, say): its next press, with
     // no previous-state bit, is not swallowed.
     std::unique_ptr<HeldKeys> pHeld;
-    ScriptRuns([&] {
-        if (pHeld == nullptr)
-            pHeld.reset(new HeldKeys({VK_ESCAPE}));
-        PostMessageW(g_hRendererWnd, WM_KEYDOWN, VK_ESCAPE, kKeyPressed);
-    });
+    ScriptRunEndedByHeldKey(VK_ESCAPE, pHeld);
     CSweepDlg dlg;
     const ModalRun run = RunModal(dlg, {[&] {
                                             SendMessageW(GetDlgItem(dlg.m_hWnd, IDC_RUN), BM_CLICK, 0, 0);

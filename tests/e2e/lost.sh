@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# A lost display, on a desktop with a window manager: mid-run another program
+# (Wine's notepad) takes the foreground for about five seconds, then the test
+# window is given back as Alt+Tab would. The run goes on and a key ends it;
+# while the display was lost the program used little CPU; and the rate line
+# counts only the frames shown, so it is about a normal run's rate scaled by
+# the share of the time the picture was on the screen.
+set -u
+. "$(dirname "$0")/session.sh"
+qb_e2e_init
+check_eq "the slot's kind" "desktop" "${QB_SLOT_KIND:-none}"
+qb_start || exit 1
+
+LOST_SECONDS=5
+HZ=$(getconf CLK_TCK)
+NOTEPAD=""
+lost_cleanup() {
+  [ -n "$NOTEPAD" ] && kill "$NOTEPAD" 2>/dev/null && wait "$NOTEPAD" 2>/dev/null
+  qb_e2e_cleanup
+}
+trap lost_cleanup EXIT
+
+now() { date +%s.%N; }
+# CPU time of the program's process so far, in clock ticks (user + system).
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$QB_PID/stat"; }
+calc() { awk "BEGIN { printf \"%.2f\", $1 }"; }
+rate_of() { local line; line=$(qb_field $QB_ID_RATE); echo "${line##*: }"; }
+
+# A normal run first, for comparison.
+qb_click "$QB_ID_RUN"
+check_eq "normal run: the test window opens" "present" "$(qb_wait_testwin present 15)"
+if qb_wait_frames "$QB_OUT/normal.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+check_eq "normal run: the frames on the screen" "shown" "$seen"
+sleep 3
+qb_key_testwin k
+check_eq "normal run: after a key, the test window" "absent" "$(qb_wait_testwin absent 10)"
+normal=$(rate_of)
+check_num "normal run: rate" ">" 0 "$normal"
+
+# The run that loses the display.
+qb_click "$QB_ID_RUN"
+check_eq "the test window opens" "present" "$(qb_wait_testwin present 15)"
+if qb_wait_frames "$QB_OUT/before.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+check_eq "the frames on the screen before the display is lost" "shown" "$seen"
+t_first=$(now)
+sleep 2
+
+t_lost=$(now)
+"$QB_WINE_RUN" notepad >/dev/null 2>&1 </dev/null &
+NOTEPAD=$!
+notepad="not shown within 20 s"
+for i in $(seq 1 100); do
+  if xdotool search --onlyvisible --name 'Notepad' >/dev/null 2>&1; then notepad=shown; break; fi
+  sleep 0.2
+done
+check_eq "another program's window takes the foreground" "shown" "$notepad"
+sleep 0.5
+qb_capture "$QB_OUT/lost.png"
+ticks0=$(cpu_ticks)
+t0=$(now)
+sleep "$LOST_SECONDS"
+ticks1=$(cpu_ticks)
+t1=$(now)
+used=$(calc "($ticks1 - $ticks0) / $HZ")
+interval=$(calc "$t1 - $t0")
+echo "while lost: $used s of CPU in $interval s"
+check_eq "while lost, the run goes on" "present" "$(qb_probe testwin)"
+# A loop that tries again at full speed burns at least a whole core.
+check_num "CPU seconds used in ${interval} s lost" "<=" "$(calc "$interval / 10")" "$used"
+
+# Alt+Tab: the window manager maps the test window again and activates it.
+testwin=$(xdotool search --name '^Quillaby Window$' | head -1)
+check_match "the test window's X window" '[0-9]+' "$testwin"
+xdotool windowmap "$testwin" windowactivate "$testwin" 2>/dev/null
+if qb_wait_frames "$QB_OUT/back.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+t_back=$(now)
+check_eq "the frames on the screen once the test window is back" "shown" "$seen"
+sleep 2
+qb_key_testwin k
+t_end=$(now)
+check_eq "after a key, the test window" "absent" "$(qb_wait_testwin absent 10)"
+lost=$(rate_of)
+check_match "rate line" '[0-9]+\.[0-9]{2}' "$lost"
+
+# Frames were shown from the first picture to the loss and again from the
+# return to the key: about that share of a normal run's rate.
+shown=$(calc "(($t_lost - $t_first) + ($t_end - $t_back)) / ($t_end - $t_first)")
+expected=$(calc "$normal * $shown")
+echo "rates: normal run $normal, run with the display lost $lost; shown $shown of the time, so about $expected"
+check_num "rate with the display lost, against at most twice the expected $expected" "<=" \
+  "$(calc "$expected * 2")" "$lost"
+check_num "rate with the display lost, against at least a third of the expected $expected" ">=" \
+  "$(calc "$expected / 3")" "$lost"
+
+kill "$NOTEPAD" 2>/dev/null && wait "$NOTEPAD" 2>/dev/null
+NOTEPAD=""
+qb_key Escape
+qb_check_ended "Escape after the runs"
+check_done

@@ -12,13 +12,11 @@ const wchar_t kWindowTitle[] = L"Quillaby Window";
 const DWORD kCooperativeLevel = DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_SETFOCUSWINDOW | DDSCL_CREATEDEVICEWINDOW;
 const DWORD kAsyncFill = DDBLT_ASYNC | DDBLT_COLORFILL;
 const DWORD kWaitingFill = DDBLT_WAIT | DDBLT_COLORFILL;
-// Palette entries on a palette-indexed display: the frame uses the white that
-// every palette keeps at 255, and the background and the bar take the first
-// two entries after Windows' ten low static colours.
-const DWORD kWhiteIndex = 255;
-const DWORD kBackgroundIndex = 10;
-const DWORD kBarIndex = 11;
 
+// Thrown as a char*, not a const char*, so that a catch (char*) takes it.
+char s_szError[] = "error";
+
+// What the failure box calls each step of the set-up.
 const wchar_t kStepRegister[] = L"Registering the window class";
 const wchar_t kStepWindow[] = L"Creating the test window";
 const wchar_t kStepDirectDraw[] = L"Creating the DirectDraw object";
@@ -29,15 +27,19 @@ const wchar_t kStepBackBuffer[] = L"Getting the back buffer";
 const wchar_t kStepPalette[] = L"Creating the palette";
 const wchar_t kStepAttachPalette[] = L"Attaching the palette to the primary surface";
 
-// Thrown as a char*, not a const char*, so that a catch (char*) takes it.
-char s_szError[] = "error";
-
 DWORD PixelValue(DWORD crColor, const DDPIXELFORMAT& format)
 {
     return CSweepRenderer::ScaleComponent(crColor >> 16, format.dwBBitMask)
         | CSweepRenderer::ScaleComponent(crColor >> 8, format.dwGBitMask)
         | CSweepRenderer::ScaleComponent(crColor, format.dwRBitMask);
 }
+
+// Palette entries on a palette-indexed display: the frame uses the white that
+// every palette keeps at 255, and the background and the bar take the first
+// two entries after Windows' ten low static colours.
+const DWORD kWhiteIndex = 255;
+const DWORD kBackgroundIndex = 10;
+const DWORD kBarIndex = 11;
 
 PALETTEENTRY PaletteEntry(DWORD crColor)
 {

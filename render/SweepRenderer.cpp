@@ -307,8 +307,8 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     {
         // Pixels are palette indices here; the display shows the entries as
         // near as its own palette allows.
-        const PALETTEENTRY colours[2] = {PaletteEntry(crBackground), PaletteEntry(crBar)};
-        m_pPalette->SetEntries(0, kBackgroundIndex, 2, const_cast<PALETTEENTRY*>(colours));
+        PALETTEENTRY colours[2] = {PaletteEntry(crBackground), PaletteEntry(crBar)};
+        m_pPalette->SetEntries(0, kBackgroundIndex, 2, colours);
         dwWhite = kWhiteIndex;
         dwBackground = kBackgroundIndex;
         dwBar = kBarIndex;

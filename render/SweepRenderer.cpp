@@ -244,7 +244,8 @@ void CSweepRenderer::ReleaseSurfacesAndDirectDraw()
 void CSweepRenderer::Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result)
 {
     // Read before the clean-up, whose calls may change it.
-    const std::wstring strText = SetUpFailureText(pszStep, result, GetLastError());
+    const DWORD dwLastError = GetLastError();
+    const std::wstring strText = SetUpFailureText(pszStep, result, dwLastError);
 
     ReleaseSurfacesAndDirectDraw();
     if (progress.pDD1 != nullptr)

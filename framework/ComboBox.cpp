@@ -58,6 +58,13 @@ int CComboBox::SelectString(int nStartAfter, LPCWSTR pszString)
     return static_cast<int>(Send(CB_SELECTSTRING, wStart, lText));
 }
 
+int CComboBox::FindString(int nStartAfter, LPCWSTR pszString) const
+{
+    const WPARAM wStart = static_cast<WPARAM>(nStartAfter);
+    const LPARAM lText = reinterpret_cast<LPARAM>(pszString);
+    return static_cast<int>(Send(CB_FINDSTRING, wStart, lText));
+}
+
 int CComboBox::GetLBText(int nIndex, CString& strText) const
 {
     const WPARAM wIndex = static_cast<WPARAM>(nIndex);

@@ -25,6 +25,8 @@ public:
     // Selects the first entry after nStartAfter (-1: from the top) whose text
     // begins with pszString, whatever the case; CB_ERR when none does.
     int SelectString(int nStartAfter, LPCWSTR pszString);
+    // The index of that entry, without selecting it; CB_ERR when none.
+    int FindString(int nStartAfter, LPCWSTR pszString) const;
     // The entry's text; CB_ERR (and empty text) for an index out of range.
     int GetLBText(int nIndex, CString& strText) const;
 

@@ -64,5 +64,11 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
             box.GetLBText(nSelected, value);
         return;
     }
+    // The box's own match from the selected entry on: when that entry still
+    // answers to the text, it stays, so that of several entries with the same
+    // text the one the user chose is kept.
+    const int nSelected = box.GetCurSel();
+    if (nSelected != CB_ERR && box.FindString(nSelected - 1, value) == nSelected)
+        return;
     box.SelectString(-1, value);
 }

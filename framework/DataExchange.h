@@ -29,9 +29,10 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 // The whole text of an edit field or a label. On the way to the control the
 // text is replaced only when it differs, so caret and selection survive.
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
-// From the box: the selected entry's text, or empty. To the box: the first
-// entry from the top whose text begins with value, whatever the case; no
-// match leaves the selection alone.
+// From the box: the selected entry's text, or empty. To the box: the selected
+// entry stays while its text begins with value, whatever the case; otherwise
+// the first such entry from the top is selected, and no match leaves the
+// selection alone.
 void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value);
 
 #endif

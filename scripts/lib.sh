@@ -6,7 +6,10 @@ QB_BUILD="${QB_BUILD:-$QB_ROOT/build}"
 export WINEPREFIX="$QB_BUILD/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree=;mshtml="
-QB_PACKAGES="cmake g++-mingw-w64-i686 googletest wine wine32:i386 xvfb xdotool imagemagick"
+QB_PACKAGES="cmake g++-mingw-w64-i686 googletest wine wine32:i386 fonts-wine xvfb xdotool imagemagick"
+# The tests' other desktops: a window manager, and Xorg's dummy driver for two
+# monitors side by side (set up with xrandr).
+QB_TEST_PACKAGES="openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils"
 
 qb_as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
@@ -15,7 +18,7 @@ qb_as_root() {
 # Installs the missing packages, non-interactively; does nothing when all are there.
 qb_install() {
   local missing="" p
-  for p in $QB_PACKAGES; do
+  for p in $QB_PACKAGES ${QB_WANT_TEST_PACKAGES:+$QB_TEST_PACKAGES}; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
   done
   # The real ImageMagick, not a stand-in called convert.
@@ -40,9 +43,10 @@ qb_build() {
   [ -f "$QB_BUILD/quillaby.exe" ]
 }
 
-# Creates the private Wine prefix on first use. The tests' prefix makes Wine
-# draw its own window frames ("Managed"=N): with no window manager in Xvfb,
-# Wine would otherwise wait two seconds for one whenever it hides a window.
+# Creates the private Wine prefix on first use, and gives it Wine's own fonts.
+# The tests' prefix makes Wine draw its own window frames ("Managed"=N): with
+# no window manager in Xvfb, Wine would otherwise wait two seconds for one
+# whenever it hides a window.
 qb_prefix() {
   local managed=${1:-managed}
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -55,6 +59,19 @@ qb_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.quillaby-unmanaged"
   fi
+  qb_prefix_fonts
+}
+
+# Debian's Wine doesn't look in its fonts-wine folder, so without these the
+# caption buttons show letters instead of Marlett's symbols and "MS Sans
+# Serif" falls back to another face. Wine skips its bitmap-only
+# ms_sans_serif.ttf; sserife.fon is the real MS Sans Serif.
+qb_prefix_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" f
+  mkdir -p "$fonts"
+  for f in marlett.ttf sserife.fon; do
+    [ -f "$fonts/$f" ] || cp "/usr/share/wine/fonts/$f" "$fonts/$f"
+  done
 }
 
 # Starts an Xvfb display of the given geometry on a free number; sets DISPLAY
@@ -62,29 +79,76 @@ qb_prefix() {
 # number itself (-displayfd), so that scripts started side by side never share
 # one.
 qb_start_xvfb() {
-  local geometry=${1:-1024x768x24} numfile n="" i
+  local geometry=${1:-1024x768x24} numfile
   numfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
-  for i in $(seq 1 100); do
-    n=$(cat "$numfile")
+  qb_await_display "$numfile" && return 0
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+# Reads the display number that a server started with -displayfd wrote into
+# FILE; sets DISPLAY once the server answers.
+qb_await_display() {
+  local numfile=$1 n="" i
+  for i in $(seq 1 150); do
+    n=$(cat "$numfile" 2>/dev/null)
     [ -n "$n" ] && break
     sleep 0.1
   done
   rm -f "$numfile"
-  if [ -z "$n" ]; then
-    echo "Xvfb did not start" >&2
-    return 1
-  fi
+  [ -n "$n" ] || return 1
   export DISPLAY=":$n"
   for i in $(seq 1 100); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
     sleep 0.1
   done
-  echo "Xvfb did not answer on $DISPLAY" >&2
   return 1
 }
 
+# Starts Xorg with the dummy driver and two 1024x768 monitors side by side,
+# (0,0)-(1024,768) and (1024,0)-(2048,768): Wine's X11 driver reads RandR 1.4
+# outputs, so Windows programs see two monitors. Xvfb can't do this: its
+# xinerama screens overlap at (0,0), and Wine ignores RandR 1.5 monitors.
+qb_start_dualhead() {
+  local numfile log="$QB_BUILD/xorg-dualhead-$$.log"
+  numfile=$(mktemp)
+  mkdir -p "$QB_BUILD/xorg.conf.d"
+  Xorg -displayfd 3 -config "$QB_ROOT/scripts/xorg-dummy.conf" -configdir "$QB_BUILD/xorg.conf.d" \
+    -logfile "$log" -noreset -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
+  if ! qb_await_display "$numfile"; then
+    echo "Xorg with the dummy driver did not start; see $log" >&2
+    return 1
+  fi
+  xrandr --addmode DUMMY1 1024x768 &&
+    xrandr --output DUMMY0 --mode 1024x768 --primary --output DUMMY1 --mode 1024x768 --right-of DUMMY0 || {
+    echo "xrandr could not place the second monitor on $DISPLAY" >&2
+    return 1
+  }
+  # Wine reads the outputs without asking the server to probe them again, and
+  # would see only the first until a client has asked once.
+  if ! xrandr --listactivemonitors | grep -q '^Monitors: 2$'; then
+    echo "Xorg on $DISPLAY does not show two monitors" >&2
+    return 1
+  fi
+}
+
+# Starts openbox on DISPLAY and waits until it manages the screen.
+qb_start_openbox() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
+  local i
+  for i in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
+  done
+  echo "openbox did not start on $DISPLAY" >&2
+  return 1
+}
+
+# Stops every X server and window manager that the functions above started.
 qb_stop_xvfb() {
   local pid
   for pid in ${QB_XVFB_PIDS:-}; do

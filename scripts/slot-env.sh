@@ -1,19 +1,28 @@
 # Sourced by the test wrappers. scripts/test runs the tests three at a time,
-# each in a display slot of its own: an Xvfb and a Wine prefix with its own
-# wineserver, so that tests never share a keyboard focus. CTest names the slot
-# it gave a test in CTEST_RESOURCE_GROUP_0_DISPLAYS ("id:s1,slots:1"); this
-# points DISPLAY and WINEPREFIX at it. Without a slot nothing changes but the
-# default prefix.
+# each in a display slot of its own: an X server and a Wine prefix with its
+# own wineserver, so that tests never share a keyboard focus. A test asks for
+# a kind of slot (bare, desktop, dualhead, depth16, depth8) through CTest's
+# resource groups; CTest names the kind in CTEST_RESOURCE_GROUP_0 and the slot
+# it gave in CTEST_RESOURCE_GROUP_0_<KIND> ("id:s1,slots:1"). This points
+# DISPLAY and WINEPREFIX at that slot and tells the test what it is:
+# QB_SLOT_KIND, QUILLABY_SCREEN (the primary monitor, WxH) and QB_SLOT_DEPTH.
+# Without a slot nothing changes but the default prefix.
 qb_here=$(cd "$(dirname "$0")/.." && pwd)
-qb_slot=${CTEST_RESOURCE_GROUP_0_DISPLAYS:-}
+qb_kind=${CTEST_RESOURCE_GROUP_0:-}
+qb_slot=""
+if [ -n "$qb_kind" ]; then
+  eval "qb_slot=\${CTEST_RESOURCE_GROUP_0_$(echo "$qb_kind" | tr '[:lower:]' '[:upper:]'):-}"
+fi
 qb_slot=${qb_slot#id:}
 qb_slot=${qb_slot%%,*}
 case "$qb_slot" in
-  s[0-9])
+  [a-z]*[0-9a-z])
     eval "qb_slot_display=\${QB_SLOT_DISPLAY_$qb_slot:-}"
-    eval "qb_slot_prefix=\${QB_SLOT_PREFIX_$qb_slot:-}"
-    [ -n "$qb_slot_display" ] && export DISPLAY="$qb_slot_display"
-    [ -n "$qb_slot_prefix" ] && export WINEPREFIX="$qb_slot_prefix"
+    if [ -n "$qb_slot_display" ]; then
+      export DISPLAY="$qb_slot_display"
+      eval "export WINEPREFIX=\$QB_SLOT_PREFIX_$qb_slot QB_SLOT_KIND=\$QB_SLOT_KIND_$qb_slot"
+      eval "export QUILLABY_SCREEN=\$QB_SLOT_SCREEN_$qb_slot QB_SLOT_DEPTH=\$QB_SLOT_DEPTH_$qb_slot"
+    fi
     ;;
 esac
 export WINEPREFIX="${WINEPREFIX:-$qb_here/build/wineprefix}"

@@ -8,6 +8,7 @@
 #include "framework/WinApp.h"
 #include "render/SweepRenderer.h"
 #include "res/resource.h"
+#include "ui/DeviceEntryText.h"
 #include "ui/FieldNumber.h"
 #include "ui/RateText.h"
 
@@ -85,7 +86,8 @@ void CSweepDlg::FillDeviceBox()
     for (size_t i = 0; i < m_devices.size(); ++i)
     {
         const CDisplayDevice& device = m_devices[i];
-        const int nEntry = m_cbDevice.AddString(device.m_strDescription.c_str());
+        const std::wstring strEntry = DeviceEntryText(m_devices, i);
+        const int nEntry = m_cbDevice.AddString(strEntry.c_str());
         m_cbDevice.SetItemData(nEntry, i);
         // Later matches win: the last device on the dialog's monitor stays selected.
         if (device.m_hMonitor == hDialogMonitor)

@@ -72,7 +72,7 @@ qb_e2e_init() {
     echo "FAIL the end-to-end tests run inside scripts/test; missing:$missing"
     exit 1
   fi
-  QB_OUT="$QB_E2E_OUT/$(basename "$0" .sh)"
+  QB_OUT="$QB_E2E_OUT/${QB_TEST_NAME:-$(basename "$0" .sh)}"
   rm -rf "$QB_OUT"
   mkdir -p "$QB_OUT"
   trap qb_e2e_cleanup EXIT
@@ -202,8 +202,14 @@ qb_pixel() {
   "$QB_CONVERT" "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- | awk 'NR == 2 { print $3 }'
 }
 
+# The primary monitor's size, where Wine puts the test window: the slot's
+# QUILLABY_SCREEN, or else the whole X screen.
 qb_screen_size() {
-  xdotool getdisplaygeometry
+  if [ -n "${QUILLABY_SCREEN:-}" ]; then
+    echo "${QUILLABY_SCREEN%x*} ${QUILLABY_SCREEN#*x}"
+  else
+    xdotool getdisplaygeometry
+  fi
 }
 
 # Waits up to SECONDS for the test window to be there (present) or gone
@@ -257,4 +263,30 @@ qb_wait_frames() {
     sleep 0.2
   done
   return 1
+}
+
+# Compares a line of a capture (see qb_line) with the picture it should show:
+# white at both ends, the bar's colour from its left edge for WIDTH pixels, the
+# background elsewhere. Colours may differ by TOLERANCE per channel, as a
+# 16-bit display rounds them. Prints the bar's left edge ("plain" for WIDTH
+# 0), or "bad" and where the line first differs.
+#   qb_bar_line FILE row|column Y|X BAR BACK WIDTH TOLERANCE
+qb_bar_line() {
+  local file=$1 dir=$2 at=$3
+  qb_line "$dir" "$file" "$at" | awk -v bar="$4" -v back="$5" -v width="$6" -v tol="$7" '
+    function chan(c, i,   h) {
+      h = toupper(substr(c, 2 + 2 * i, 2))
+      return (index("0123456789ABCDEF", substr(h, 1, 1)) - 1) * 16 + index("0123456789ABCDEF", substr(h, 2, 1)) - 1 }
+    function near(a, b,   i, d) {
+      for (i = 0; i < 3; i++) { d = chan(a, i) - chan(b, i); if (d < -tol || d > tol) return 0 }
+      return 1 }
+    { c[NR - 1] = $1 } END {
+      n = NR; left = -1
+      if (width > 0)
+        for (i = 1; i < n - 1; i++) if (near(c[i], bar) && !near(c[i], back)) { left = i; break }
+      for (i = 0; i < n; i++) {
+        want = (i == 0 || i == n - 1) ? "#FFFFFF" : (left >= 0 && i >= left && i < left + width) ? bar : back
+        if (!near(c[i], want)) { printf "bad: pixel %d is %s, expected %s (bar at %d)\n", i, c[i], want, left; exit }
+      }
+      print (width > 0 ? left : "plain") }'
 }

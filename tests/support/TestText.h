@@ -14,6 +14,8 @@ std::string Narrow(const std::wstring& str);
 std::string ToText(const RECT& rc);
 // "0x0000ABCD"
 std::string Hex(unsigned long dw);
+// "{AEB2CDD4-6E41-43EA-941C-8361CC760781}", or "none" for a null pointer.
+std::string GuidText(const GUID* pGuid);
 
 inline std::string Narrow(const wchar_t* psz)
 {

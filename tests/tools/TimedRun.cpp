@@ -43,12 +43,17 @@ int main(int argc, char** argv)
         QueryPerformanceCounter(&end);
         bRescued = presser.Rescued();
     }
+    DDPIXELFORMAT format = {};
+    format.dwSize = sizeof(format);
+    pRenderer->GetPrimarySurface()->GetPixelFormat(&format);
     const int nWidth = pRenderer->GetWidth();
     const int nHeight = pRenderer->GetHeight();
     pRenderer.reset();
 
     const double dSeconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
-    std::printf("screen=%dx%d frames=%lu seconds=%.3f fps=%.2f%s\n", nWidth, nHeight, nFrames, dSeconds,
+    std::printf("screen=%dx%d bits=%lu masks=%08lX/%08lX/%08lX%s frames=%lu seconds=%.3f fps=%.2f%s\n", nWidth,
+                nHeight, format.dwRGBBitCount, format.dwRBitMask, format.dwGBitMask, format.dwBBitMask,
+                (format.dwFlags & DDPF_PALETTEINDEXED8) != 0 ? " palette" : "", nFrames, dSeconds,
                 dSeconds > 0 ? nFrames / dSeconds : 0.0, bRescued ? " (key rescued)" : "");
     return bRescued ? 2 : 0;
 }

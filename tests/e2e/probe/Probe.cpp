@@ -16,12 +16,16 @@
 //   probe find CLASS TITLE [SECONDS]  until such a window is shown ("-" = any)
 //   probe where CLASS TITLE     screen point in the middle of such a window
 //   probe classatom NAME        whether a window class NAME is registered
+//   probe testwin-rect          left top right bottom of the test window
+//   probe devices               DirectDraw's devices as the device list keeps
+//                               them: "INDEX|DRIVER|monitor L T R B|primary"
 //   probe clip TEXT             puts TEXT on the clipboard, as a copy would
 //
 // Several commands may follow each other, separated by ";" words. Results go
 // to stdout as UTF-8; the exit status is 0 on success, 1 when the thing
 // looked for is absent, 2 on wrong use (the highest of all commands).
 #include <windows.h>
+#include <ddraw.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -331,6 +335,62 @@ int CmdTestWin(const char* pszWant, double seconds)
     return 0;
 }
 
+int CmdTestWinRect()
+{
+    const HWND hWnd = FindWindowW(L"Quillaby", nullptr);
+    RECT rc = {};
+    if (hWnd == nullptr || !GetWindowRect(hWnd, &rc))
+    {
+        std::fprintf(stderr, "probe: no test window\n");
+        return 1;
+    }
+    std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    return 0;
+}
+
+struct ReportedDevice
+{
+    bool bGuid;
+    std::string driver;
+    HMONITOR hMonitor;
+};
+
+BOOL WINAPI CollectDevice(GUID* pGuid, LPSTR, LPSTR pszDriver, LPVOID pContext, HMONITOR hMonitor)
+{
+    std::vector<ReportedDevice>* pDevices = static_cast<std::vector<ReportedDevice>*>(pContext);
+    pDevices->push_back(ReportedDevice{pGuid != nullptr, pszDriver != nullptr ? pszDriver : "", hMonitor});
+    return TRUE;
+}
+
+// The same devices, in the same order, as the program's list: with more than
+// one reported, the GUID-less primary driver is left out. So INDEX is the
+// device box's item data.
+int CmdDevices()
+{
+    std::vector<ReportedDevice> reported;
+    const HRESULT hr = DirectDrawEnumerateExA(&CollectDevice, &reported, DDENUM_ATTACHEDSECONDARYDEVICES);
+    if (hr != DD_OK)
+    {
+        std::fprintf(stderr, "probe: DirectDrawEnumerateExA gave 0x%08lX\n", static_cast<unsigned long>(hr));
+        return 1;
+    }
+    int index = 0;
+    for (const ReportedDevice& device : reported)
+    {
+        if (reported.size() > 1 && !device.bGuid)
+            continue;
+        MONITORINFO info = {};
+        info.cbSize = sizeof(info);
+        const bool bKnown = device.hMonitor != nullptr && GetMonitorInfoW(device.hMonitor, &info);
+        const bool bPrimary = bKnown && (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+        std::printf("%d|%s|monitor %ld %ld %ld %ld|%s\n", index, device.driver.c_str(), info.rcMonitor.left,
+                    info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom,
+                    bPrimary ? "primary" : "secondary");
+        ++index;
+    }
+    return 0;
+}
+
 HWND FindByArgs(const char* className, const char* title)
 {
     const std::wstring wideClass = FromUtf8(className);
@@ -403,7 +463,7 @@ int CmdClip(const char* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: probe wait|gone|fields|text|combo|center|closebox|dialog-rect|windows|testwin|"
-                         "find|where|classatom|clip ...\n");
+                         "find|where|classatom|clip|testwin-rect|devices ...\n");
     return 2;
 }
 
@@ -441,6 +501,10 @@ int RunCommand(int argc, char** argv)
         return CmdClassAtom(argv[1]);
     if (command == "clip" && argc > 1)
         return CmdClip(argv[1]);
+    if (command == "testwin-rect")
+        return CmdTestWinRect();
+    if (command == "devices")
+        return CmdDevices();
     return Usage();
 }
 }

@@ -15,18 +15,6 @@
 namespace
 {
 
-std::string GuidText(const GUID* pGuid)
-{
-    if (pGuid == nullptr)
-        return "none";
-    char sz[64];
-    snprintf(sz, sizeof(sz), "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-             static_cast<unsigned long>(pGuid->Data1), pGuid->Data2, pGuid->Data3, pGuid->Data4[0],
-             pGuid->Data4[1], pGuid->Data4[2], pGuid->Data4[3], pGuid->Data4[4], pGuid->Data4[5],
-             pGuid->Data4[6], pGuid->Data4[7]);
-    return sz;
-}
-
 // The screen size that scripts/test gave Xvfb, such as "800x600".
 bool ExpectedScreen(int& nWidth, int& nHeight)
 {

@@ -199,8 +199,13 @@ TEST(DialogTemplate, LiveDialogHasEveryControlInOrderAtItsPixelPosition)
         const DWORD dwMustHave = want.dwStyle & ~static_cast<DWORD>(WS_BORDER | WS_VSCROLL);
         EXPECT_EQ(Hex(dwMustHave), Hex(dwLive & dwMustHave)) << "style bits, live " << Hex(dwLive);
 
-        RECT rcWant = want.rcUnits;
+        // The dialog manager scales a control's position and its size each on
+        // its own, so their roundings add up as the control's far edges.
+        RECT rcWant = {want.rcUnits.left, want.rcUnits.top, want.rcUnits.right - want.rcUnits.left,
+                       want.rcUnits.bottom - want.rcUnits.top};
         MapDialogRect(hDlg, &rcWant);
+        rcWant.right += rcWant.left;
+        rcWant.bottom += rcWant.top;
         RECT rcLive;
         GetWindowRect(hCtl, &rcLive);
         MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&rcLive), 2);

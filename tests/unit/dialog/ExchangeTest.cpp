@@ -109,17 +109,18 @@ struct ReselectCase
     int nSelectedAfter;
 };
 
-// Entries: "Alpha One", "alpha", "Beta", "Alpha One".
+// Entries: "Alpha One (\\.\DISPLAY1)", "alpha", "Beta", "Alpha One (\\.\DISPLAY4)".
 const ReselectCase kReselectCases[] = {
     {"ALPHA", 2, 0},     // a prefix, whatever the case, from the first entry
     {"beta", 0, 2},
-    {"alpha one", 3, 0}, // the same description: the selection moves to the first
+    {"alpha one", 3, 3}, // the selected entry still answers to the text: it stays
+    {"alpha", 1, 1},     // even when an earlier entry answers too
     {"Gamma", 1, 1},     // no match keeps the selection
     {"Alpha Ones", 2, 2},
 };
 }
 
-TEST(SweepDlgExchange, DeviceIsReselectedByCaseInsensitivePrefix)
+TEST(SweepDlgExchange, DeviceStaysSelectedWhileItsTextAnswersElseByCaseInsensitivePrefix)
 {
     ScriptDevices({{"Alpha One", kOtherMonitor},
                    {"alpha", kOtherMonitor},
@@ -135,12 +136,12 @@ TEST(SweepDlgExchange, DeviceIsReselectedByCaseInsensitivePrefix)
             EXPECT_EQ(test.nSelectedAfter, dlg.m_cbDevice.GetCurSel()) << test.pszRemembered;
         }
 
-        // A round trip from the later of two equal descriptions lands on the earlier.
+        // A round trip from the later of two equal descriptions stays on it.
         dlg.m_cbDevice.SetCurSel(3);
         dlg.UpdateData(TRUE);
         dlg.UpdateData(FALSE);
-        EXPECT_EQ(0, dlg.m_cbDevice.GetCurSel());
-        EXPECT_EQ(0u, dlg.m_cbDevice.GetItemData(dlg.m_cbDevice.GetCurSel()));
+        EXPECT_EQ(3, dlg.m_cbDevice.GetCurSel());
+        EXPECT_EQ(3u, dlg.m_cbDevice.GetItemData(dlg.m_cbDevice.GetCurSel()));
         CloseLater(dlg);
     }});
 }

@@ -156,7 +156,7 @@ TEST(RunCommand, RateLineShowsAPositiveRateWithTwoDecimals)
     EXPECT_EQ('.', strRate[strRate.size() - 3]) << strRate << ": two decimals";
 }
 
-TEST(RunCommand, AfterARunTheFirstOfTwoEqualDescriptionsIsSelected)
+TEST(RunCommand, AfterARunTheChosenOfTwoEqualDescriptionsStaysSelected)
 {
     // The second device is on the dialog's monitor, so it is preselected.
     ScriptDevices({{"Same", kOtherMonitor}, {"Same", OriginMonitor()}});
@@ -175,9 +175,9 @@ TEST(RunCommand, AfterARunTheFirstOfTwoEqualDescriptionsIsSelected)
         CloseLater(dlg);
     }});
     EXPECT_EQ(1, nBefore);
-    EXPECT_EQ(0, nAfter) << "reselected by its text from the first entry";
-    EXPECT_EQ((std::vector<unsigned long>{0x51E00002, 0x51E00001}), guids)
-        << "the chosen device, then the first one";
+    EXPECT_EQ(1, nAfter) << "the chosen entry after the run";
+    EXPECT_EQ((std::vector<unsigned long>{0x51E00002, 0x51E00002}), guids)
+        << "the chosen device both times";
 }
 
 TEST(RunCommand, FailedSetUpLeavesTheDialogWorking)

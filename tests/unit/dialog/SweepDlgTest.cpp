@@ -95,6 +95,10 @@ std::vector<DeviceBoxCase> DeviceBoxCases()
          {{"Left", kOtherMonitor}, {"", hDialog}, {"Right", kOtherMonitor}},
          {L"Left", L"", L"Right"},
          1},
+        {"devices of the same description are told apart by their driver names",
+         {{"Adapter", hDialog}, {"Other", kOtherMonitor}, {"Adapter", kOtherMonitor}, {"adapter", nullptr}},
+         {L"Adapter (\\\\.\\DISPLAY1)", L"Other", L"Adapter (\\\\.\\DISPLAY3)", L"adapter"},
+         0},
         {"an empty list leaves the box empty and unselected", {}, {}, CB_ERR},
     };
 }

@@ -22,7 +22,9 @@ void ScriptDevices(const std::vector<std::pair<std::string, HMONITOR>>& devices)
     for (const std::pair<std::string, HMONITOR>& device : devices)
     {
         const GUID guid = {++nGuid, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
-        g_fakeEnumExW.devices.push_back(MakeFakeDevice(device.first.c_str(), "\\\\.\\DISPLAY", &guid, device.second));
+        // Displays are numbered from 1, as the system numbers them.
+        const std::string strDriver = "\\\\.\\DISPLAY" + std::to_string(nGuid - 0x51E00000);
+        g_fakeEnumExW.devices.push_back(MakeFakeDevice(device.first.c_str(), strDriver.c_str(), &guid, device.second));
     }
 }
 

@@ -370,3 +370,31 @@ TEST(DataExchange, ComboBoxTextFollowsTheSelection)
     EXPECT_EQ(0, selections[2]) << "no match keeps the selection";
     EXPECT_EQ("secondary", Narrow(strDevice));
 }
+
+TEST(DataExchange, ComboBoxKeepsTheChosenOfEntriesWithTheSameText)
+{
+    CProbeDlg dlg;
+    CComboBox box;
+    CString strDevice;
+    std::vector<int> selections;
+    dlg.m_exchange = [&](CDataExchange* pDX) { DDX_CBString(pDX, IDC_DEVICE, strDevice); };
+    RunModal(dlg, {[&] {
+        box.m_hWnd = Item(dlg, IDC_DEVICE);
+        // The second of two, then the third of three.
+        for (int nCount : {2, 3})
+        {
+            box.ResetContent();
+            for (int i = 0; i < nCount; ++i)
+                box.AddString(L"Same");
+            box.SetCurSel(nCount - 1);
+            dlg.UpdateData(TRUE);
+            dlg.UpdateData(FALSE);
+            selections.push_back(box.GetCurSel());
+            dlg.UpdateData(FALSE);
+            selections.push_back(box.GetCurSel());
+        }
+        PostMessageW(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    }});
+    EXPECT_EQ((std::vector<int>{1, 1, 2, 2}), selections) << "the chosen entry after each exchange";
+    EXPECT_EQ("Same", Narrow(strDevice));
+}

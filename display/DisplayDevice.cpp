@@ -40,11 +40,13 @@ RECT CDisplayDevice::GetMonitorRect() const
 {
     if (m_hMonitor != nullptr)
     {
-        // The basic record is enough; a failed query leaves an empty rectangle.
+        // The basic record is enough. A stale handle fails the query, and an
+        // empty rectangle would give a test with nothing to draw on: the
+        // primary screen stands in then, as for a device without a monitor.
         MONITORINFO info = {};
         info.cbSize = sizeof(MONITORINFO);
-        CompatGetMonitorInfo(m_hMonitor, &info);
-        return info.rcMonitor;
+        if (CompatGetMonitorInfo(m_hMonitor, &info) && !IsRectEmpty(&info.rcMonitor))
+            return info.rcMonitor;
     }
     // No monitor: the primary screen, whatever the number of monitors.
     const int nHeight = CompatGetSystemMetrics(SM_CYSCREEN);

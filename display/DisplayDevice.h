@@ -15,7 +15,8 @@ public:
     CDisplayDevice& operator=(const CDisplayDevice& other);
     virtual ~CDisplayDevice();
 
-    // The device's screen rectangle in virtual-screen coordinates.
+    // The device's screen rectangle in virtual-screen coordinates; the primary
+    // screen's when the device has no monitor or its monitor gives no rectangle.
     RECT GetMonitorRect() const;
 
     GUID m_guid;

@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/WinApp.h"
+#include "framework/WorkArea.h"
 
 const MessageMapEntry CDialog::s_messageEntries[] = {
     MessageMapFor<CDialog>::Message<WM_INITDIALOG, &CDialog::HandleInitDialog>(),
@@ -143,14 +144,11 @@ BOOL CDialog::HandleInitDialog()
 
 void CDialog::CenterInWorkArea()
 {
-    HMONITOR hMonitor = MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST);
-    MONITORINFO info = {};
-    info.cbSize = sizeof(info);
-    if (!GetMonitorInfoW(hMonitor, &info))
+    RECT rcWork;
+    if (!AfxGetWorkArea(m_hWnd, rcWork))
         return;
     RECT rcWindow;
     GetWindowRect(m_hWnd, &rcWindow);
-    const RECT& rcWork = info.rcWork;
     const int nWidth = rcWindow.right - rcWindow.left;
     const int nHeight = rcWindow.bottom - rcWindow.top;
     int x = rcWork.left + (rcWork.right - rcWork.left - nWidth) / 2;

@@ -52,17 +52,15 @@ using ClassOf = typename MemberOf<decltype(Handler)>::Class;
 template <auto Handler, class Signature>
 constexpr bool kHasSignature = std::is_same_v<decltype(Handler), Signature>;
 
-// Messages without a form of their own take the raw parameters.
+template <UINT uMsg>
+constexpr bool kHasForm = false;
+
+// Each message that a map may name has a handler form of its own below; give
+// a new message one when a class comes to need it.
 template <UINT uMsg, auto Handler>
 struct Invoker
 {
-    typedef ClassOf<Handler> C;
-    static_assert(kHasSignature<Handler, LRESULT (C::*)(WPARAM, LPARAM)>,
-                  "this message's handler is LRESULT (WPARAM, LPARAM)");
-    static LRESULT Call(CCmdTarget& target, WPARAM wParam, LPARAM lParam)
-    {
-        return (static_cast<C&>(target).*Handler)(wParam, lParam);
-    }
+    static_assert(kHasForm<uMsg>, "the framework has no handler form for this message");
 };
 
 // A command, or a message whose handler takes and gives nothing.

@@ -24,8 +24,6 @@ CString::CString(const CString& other) : m_str(other.m_str) {}
 // A null pointer is taken as empty text rather than a crash.
 CString::CString(LPCWSTR psz) : m_str(psz != nullptr ? psz : L"") {}
 
-CString::CString(LPCSTR psz) : m_str(FromAnsi(psz)) {}
-
 CString::~CString() {}
 
 CString& CString::operator=(const CString& other)
@@ -46,11 +44,6 @@ CString& CString::operator=(LPCSTR psz)
     return *this;
 }
 
-int CString::GetLength() const
-{
-    return static_cast<int>(m_str.size());
-}
-
 bool CString::IsEmpty() const
 {
     return m_str.empty();
@@ -61,32 +54,12 @@ void CString::Empty()
     m_str.clear();
 }
 
-LPCWSTR CString::GetString() const
-{
-    return m_str.c_str();
-}
-
 CString::operator LPCWSTR() const
 {
     return m_str.c_str();
 }
 
-bool CString::operator==(const CString& other) const
-{
-    return m_str == other.m_str;
-}
-
 bool CString::operator!=(const CString& other) const
 {
     return m_str != other.m_str;
-}
-
-bool CString::operator==(LPCWSTR psz) const
-{
-    return m_str == (psz != nullptr ? psz : L"");
-}
-
-bool CString::operator!=(LPCWSTR psz) const
-{
-    return !(*this == psz);
 }

@@ -12,23 +12,20 @@ public:
     CString();
     CString(const CString& other);
     CString(LPCWSTR psz);
-    CString(LPCSTR psz);
     ~CString();
 
     CString& operator=(const CString& other);
     CString& operator=(LPCWSTR psz);
     CString& operator=(LPCSTR psz);
 
-    int GetLength() const;
     bool IsEmpty() const;
     void Empty();
-    LPCWSTR GetString() const;
     operator LPCWSTR() const;
 
-    bool operator==(const CString& other) const;
     bool operator!=(const CString& other) const;
-    bool operator==(LPCWSTR psz) const;
-    bool operator!=(LPCWSTR psz) const;
+    // Nothing needs equality. Deleted, so that a comparison can't fall back
+    // to comparing the two texts' addresses.
+    bool operator==(const CString& other) const = delete;
 
 private:
     std::wstring m_str;

@@ -69,25 +69,9 @@ CWinApp::~CWinApp()
         s_pApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance()
-{
-    return TRUE;
-}
-
 int CWinApp::ExitInstance()
 {
     return 0;
-}
-
-int CWinApp::Run()
-{
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-    {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return ExitInstance();
 }
 
 void CWinApp::OnHelp()
@@ -143,8 +127,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     if (pApp == nullptr)
         return -1;
     pApp->m_hInstance = hInstance;
-    if (pApp->InitInstance())
-        return pApp->Run();
+    pApp->InitInstance();
     // A main window that InitInstance left behind goes with it.
     if (pApp->m_pMainWnd != nullptr && pApp->m_pMainWnd->m_hWnd != nullptr)
         DestroyWindow(pApp->m_pMainWnd->m_hWnd);

@@ -24,16 +24,16 @@ public:
     CWinApp();
     ~CWinApp() override;
 
-    // FALSE ends the program at once; TRUE runs a message loop until WM_QUIT.
-    virtual BOOL InitInstance();
+    // The program's whole interactive life, typically a modal dialog. The
+    // framework runs no message loop of its own, so the program ends when
+    // this returns, whatever it returns.
+    virtual BOOL InitInstance() = 0;
     // The process exit status.
     virtual int ExitInstance();
     // Asks the help engine for the program's help file.
     virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
     // ID_HELP: help on the main window's context.
     void OnHelp();
-
-    int Run();
 
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd;

@@ -1,5 +1,7 @@
 #include "render/SweepRenderer.h"
 
+#include "render/SetUpFailure.h"
+
 CSweepRenderer* g_pRenderer = nullptr;
 HWND g_hRendererWnd = nullptr;
 
@@ -18,18 +20,46 @@ const LPARAM kPreviousStateDown = 0x40000000;
 // Thrown as a char*, not a const char*, so that a catch (char*) takes it.
 char s_szError[] = "error";
 
+// What the failure box calls each step of the set-up.
+const wchar_t kStepRegister[] = L"Registering the window class";
+const wchar_t kStepWindow[] = L"Creating the test window";
+const wchar_t kStepDirectDraw[] = L"Creating the DirectDraw object";
+const wchar_t kStepDirectDraw2[] = L"Asking for IDirectDraw2";
+const wchar_t kStepExclusive[] = L"Taking exclusive full-screen control";
+const wchar_t kStepPrimary[] = L"Creating the primary surface";
+const wchar_t kStepBackBuffer[] = L"Getting the back buffer";
+const wchar_t kStepPalette[] = L"Creating the palette";
+const wchar_t kStepAttachPalette[] = L"Attaching the palette to the primary surface";
+
 DWORD PixelValue(DWORD crColor, const DDPIXELFORMAT& format)
 {
     return CSweepRenderer::ScaleComponent(crColor >> 16, format.dwBBitMask)
         | CSweepRenderer::ScaleComponent(crColor >> 8, format.dwGBitMask)
         | CSweepRenderer::ScaleComponent(crColor, format.dwRBitMask);
 }
+
+// Palette entries on a palette-indexed display: the frame uses the white that
+// every palette keeps at 255, and the background and the bar take the first
+// two entries after Windows' ten low static colours.
+const DWORD kWhiteIndex = 255;
+const DWORD kBackgroundIndex = 10;
+const DWORD kBarIndex = 11;
+
+PALETTEENTRY PaletteEntry(DWORD crColor)
+{
+    const PALETTEENTRY entry = {GetRValue(crColor), GetGValue(crColor), GetBValue(crColor), 0};
+    return entry;
+}
 }
 
 CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
-    : m_pDD(nullptr), m_pPrimary(nullptr), m_pBack(nullptr), m_hInst(hInst), m_hTestWnd(nullptr),
-      m_nWidth(0), m_nHeight(0), m_bRunning(false)
+    : m_pDD(nullptr), m_pPrimary(nullptr), m_pBack(nullptr), m_pPalette(nullptr), m_hInst(hInst),
+      m_hTestWnd(nullptr), m_nWidth(0), m_nHeight(0), m_bRunning(false)
 {
+    // The window the user started the run from owns the failure box, so that
+    // it can't be used while the box is up; it is of this thread, and the test
+    // window and DirectDraw's own window are not made yet.
+    SetUpProgress progress = {GetActiveWindow(), false, nullptr, nullptr};
     const RECT rcScreen = device.GetMonitorRect();
     const int nWidth = rcScreen.right - rcScreen.left;
     const int nHeight = rcScreen.bottom - rcScreen.top;
@@ -42,25 +72,36 @@ CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
     if (RegisterClassW(&wc) == 0)
-        Fail(nullptr, nullptr, false);
+        Fail(progress, kStepRegister, std::nullopt);
+    progress.bRegistered = true;
 
     HWND hWnd = CreateWindowExW(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP, rcScreen.left, rcScreen.top,
                                 nWidth, nHeight, nullptr, nullptr, m_hInst, nullptr);
     if (hWnd == nullptr)
-        Fail(nullptr, nullptr, true);
+        Fail(progress, kStepWindow, std::nullopt);
+    progress.hWnd = hWnd;
     ShowWindow(hWnd, SW_SHOW);
     UpdateWindow(hWnd);
 
+    // DirectDraw does not set the last error; one left over from an earlier
+    // call would explain nothing, so it is cleared before each request.
+    SetLastError(0);
     IDirectDraw* pDD1 = nullptr;
-    if (DirectDrawCreate(const_cast<GUID*>(device.m_pGuid), &pDD1, nullptr) != DD_OK)
-        Fail(nullptr, hWnd, true);
-    if (pDD1->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&m_pDD)) != S_OK)
+    HRESULT hr = DirectDrawCreate(const_cast<GUID*>(device.m_pGuid), &pDD1, nullptr);
+    if (hr != DD_OK)
+        Fail(progress, kStepDirectDraw, hr);
+    progress.pDD1 = pDD1;
+    SetLastError(0);
+    hr = pDD1->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&m_pDD));
+    if (hr != S_OK)
     {
         m_pDD = nullptr;
-        Fail(pDD1, hWnd, true);
+        Fail(progress, kStepDirectDraw2, hr);
     }
-    if (m_pDD->SetCooperativeLevel(hWnd, kCooperativeLevel) != DD_OK)
-        Fail(pDD1, hWnd, true);
+    SetLastError(0);
+    hr = m_pDD->SetCooperativeLevel(hWnd, kCooperativeLevel);
+    if (hr != DD_OK)
+        Fail(progress, kStepExclusive, hr);
     // Wine answers DDSCL_CREATEDEVICEWINDOW by moving the keyboard focus to a
     // device window of its own, where no key would ever end the run. Set up
     // again without that flag, the test window is the device window and keeps
@@ -68,9 +109,12 @@ CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     // SetFocus lets keys through but sends every other frame by another path).
     if (GetFocus() != hWnd)
     {
-        if (m_pDD->SetCooperativeLevel(hWnd, DDSCL_NORMAL) != DD_OK
-            || m_pDD->SetCooperativeLevel(hWnd, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE) != DD_OK)
-            Fail(pDD1, hWnd, true);
+        SetLastError(0);
+        hr = m_pDD->SetCooperativeLevel(hWnd, DDSCL_NORMAL);
+        if (hr == DD_OK)
+            hr = m_pDD->SetCooperativeLevel(hWnd, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
+        if (hr != DD_OK)
+            Fail(progress, kStepExclusive, hr);
     }
 
     DDSURFACEDESC desc = {};
@@ -78,24 +122,31 @@ CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     desc.dwBackBufferCount = 1;
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    if (m_pDD->CreateSurface(&desc, &m_pPrimary, nullptr) != DD_OK)
+    SetLastError(0);
+    hr = m_pDD->CreateSurface(&desc, &m_pPrimary, nullptr);
+    if (hr != DD_OK)
     {
         m_pPrimary = nullptr;
-        Fail(pDD1, hWnd, true);
+        Fail(progress, kStepPrimary, hr);
     }
     DDSCAPS caps = {};
     caps.dwCaps = DDSCAPS_BACKBUFFER;
-    if (m_pPrimary->GetAttachedSurface(&caps, &m_pBack) != DD_OK)
+    SetLastError(0);
+    hr = m_pPrimary->GetAttachedSurface(&caps, &m_pBack);
+    if (hr != DD_OK)
     {
         m_pBack = nullptr;
-        Fail(pDD1, hWnd, true);
+        Fail(progress, kStepBackBuffer, hr);
     }
+    const SIZE size = BackBufferSize(nWidth, nHeight);
+    if (IsPaletteIndexed())
+        CreateAndAttachPalette(progress);
     pDD1->Release();
 
     g_pRenderer = this;
     g_hRendererWnd = hWnd;
-    m_nWidth = nWidth;
-    m_nHeight = nHeight;
+    m_nWidth = size.cx;
+    m_nHeight = size.cy;
     m_hTestWnd = hWnd;
     m_bRunning = true;
 }
@@ -114,8 +165,72 @@ CSweepRenderer::~CSweepRenderer()
     }
 }
 
+SIZE CSweepRenderer::BackBufferSize(int nRectWidth, int nRectHeight) const
+{
+    // The surfaces take the display's real mode, which can differ from the
+    // monitor rectangle (a scaled desktop gives a program virtualised
+    // coordinates); the picture is laid out on the surface as it is.
+    DDSURFACEDESC desc = {};
+    desc.dwSize = sizeof(DDSURFACEDESC);
+    const DWORD dwSized = DDSD_WIDTH | DDSD_HEIGHT;
+    SIZE size = {nRectWidth, nRectHeight};
+    if (m_pBack->GetSurfaceDesc(&desc) == DD_OK && (desc.dwFlags & dwSized) == dwSized && desc.dwWidth > 0
+        && desc.dwHeight > 0)
+    {
+        size.cx = static_cast<LONG>(desc.dwWidth);
+        size.cy = static_cast<LONG>(desc.dwHeight);
+    }
+    return size;
+}
+
+bool CSweepRenderer::IsPaletteIndexed() const
+{
+    DDPIXELFORMAT format = {};
+    format.dwSize = sizeof(DDPIXELFORMAT);
+    return m_pBack->GetPixelFormat(&format) == DD_OK && (format.dwFlags & DDPF_PALETTEINDEXED8) != 0;
+}
+
+void CSweepRenderer::CreateAndAttachPalette(const SetUpProgress& progress)
+{
+    // Windows' twenty static colours keep their places, so that whatever is
+    // drawn with them, the dialog among it, looks right while the palette
+    // holds; black and white stay at 0 and 255 in any case. The background and
+    // the bar get entries of their own when the run starts.
+    PALETTEENTRY entries[256] = {};
+    PALETTEENTRY statics[20] = {};
+    const UINT nStatics = GetPaletteEntries(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), 0, 20, statics);
+    if (nStatics == 20)
+    {
+        for (int i = 0; i < 10; ++i)
+        {
+            entries[i] = statics[i];
+            entries[246 + i] = statics[10 + i];
+        }
+    }
+    entries[0] = PALETTEENTRY{0, 0, 0, 0};
+    entries[kWhiteIndex] = PALETTEENTRY{255, 255, 255, 0};
+
+    SetLastError(0);
+    HRESULT hr = m_pDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &m_pPalette, nullptr);
+    if (hr != DD_OK)
+    {
+        m_pPalette = nullptr;
+        Fail(progress, kStepPalette, hr);
+    }
+    SetLastError(0);
+    hr = m_pPrimary->SetPalette(m_pPalette);
+    if (hr != DD_OK)
+        Fail(progress, kStepAttachPalette, hr);
+}
+
 void CSweepRenderer::ReleaseSurfacesAndDirectDraw()
 {
+    // The palette goes first: the primary surface holds it while attached.
+    if (m_pPalette != nullptr)
+    {
+        m_pPalette->Release();
+        m_pPalette = nullptr;
+    }
     // The back buffer goes with the primary surface, the root of its chain.
     m_pBack = nullptr;
     if (m_pPrimary != nullptr)
@@ -130,25 +245,21 @@ void CSweepRenderer::ReleaseSurfacesAndDirectDraw()
     }
 }
 
-void CSweepRenderer::Fail(IDirectDraw* pDD1, HWND hWnd, bool bRegistered)
+void CSweepRenderer::Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result)
 {
-    const DWORD dwError = GetLastError();
-    LPWSTR pszText = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, dwError, 0,
-                   reinterpret_cast<LPWSTR>(&pszText), 0, nullptr);
-    // A code the system has no text for is at least shown by its number.
-    WCHAR szCode[32];
-    wsprintfW(szCode, L"Error %lu", dwError);
-    MessageBoxW(nullptr, pszText != nullptr ? pszText : szCode, L"Error", MB_OK);
-    LocalFree(pszText);
+    // Read before the clean-up, whose calls may change it.
+    const DWORD dwLastError = GetLastError();
+    const std::wstring strText = SetUpFailureText(pszStep, result, dwLastError);
 
     ReleaseSurfacesAndDirectDraw();
-    if (pDD1 != nullptr)
-        pDD1->Release();
-    if (hWnd != nullptr)
-        DestroyWindow(hWnd);
-    if (bRegistered)
+    if (progress.pDD1 != nullptr)
+        progress.pDD1->Release();
+    if (progress.hWnd != nullptr)
+        DestroyWindow(progress.hWnd);
+    if (progress.bRegistered)
         UnregisterClassW(kClassName, m_hInst);
+    // Only now: the topmost test window and exclusive mode would hide the box.
+    MessageBoxW(IsWindow(progress.hOwner) ? progress.hOwner : nullptr, strText.c_str(), L"Error", MB_OK);
     throw s_szError;
 }
 
@@ -200,9 +311,19 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     DDPIXELFORMAT format = {};
     format.dwSize = sizeof(DDPIXELFORMAT);
     m_pBack->GetPixelFormat(&format);
-    const DWORD dwWhite = PixelValue(0x00FFFFFF, format);
-    const DWORD dwBar = PixelValue(crBar, format);
-    const DWORD dwBackground = PixelValue(crBackground, format);
+    DWORD dwWhite = PixelValue(0x00FFFFFF, format);
+    DWORD dwBar = PixelValue(crBar, format);
+    DWORD dwBackground = PixelValue(crBackground, format);
+    if (m_pPalette != nullptr)
+    {
+        // Pixels are palette indices here; the display shows the entries as
+        // near as its own palette allows.
+        PALETTEENTRY colours[2] = {PaletteEntry(crBackground), PaletteEntry(crBar)};
+        m_pPalette->SetEntries(0, kBackgroundIndex, 2, colours);
+        dwWhite = kWhiteIndex;
+        dwBackground = kBackgroundIndex;
+        dwBar = kBarIndex;
+    }
 
     const DWORD nWidth = static_cast<DWORD>(m_nWidth);
     DWORD x = 1;

@@ -7,13 +7,15 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include <optional>
+
 #include "display/DisplayDevice.h"
 
 class CSweepRenderer
 {
 public:
-    // Shows a box captioned "Error" and throws a char* pointing at "error" when
-    // any step fails, after undoing every step made so far.
+    // When any step fails: undoes every step made so far, then shows a box
+    // captioned "Error" that names the step, and throws a char* pointing at "error".
     CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst);
     virtual ~CSweepRenderer();
 
@@ -41,7 +43,22 @@ private:
     CSweepRenderer(const CSweepRenderer&);
     CSweepRenderer& operator=(const CSweepRenderer&);
 
-    [[noreturn]] void Fail(IDirectDraw* pDD1, HWND hWnd, bool bRegistered);
+    // What a construction has obtained so far beyond the members, for the
+    // failure path; hOwner is the window the failure box belongs to.
+    struct SetUpProgress
+    {
+        HWND hOwner;
+        bool bRegistered;
+        HWND hWnd;
+        IDirectDraw* pDD1;
+    };
+
+    // Undoes everything, then shows the box and throws.
+    [[noreturn]] void Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result);
+    // The back buffer's own size, or the given one when it can't be read.
+    SIZE BackBufferSize(int nRectWidth, int nRectHeight) const;
+    bool IsPaletteIndexed() const;
+    void CreateAndAttachPalette(const SetUpProgress& progress);
     void ReleaseSurfacesAndDirectDraw();
     // Dispatches the test window's queued key-downs up to its first other message.
     void PumpKeys();
@@ -52,6 +69,7 @@ private:
     IDirectDraw2* m_pDD;
     IDirectDrawSurface* m_pPrimary;
     IDirectDrawSurface* m_pBack; // released with m_pPrimary, the root of its chain
+    IDirectDrawPalette* m_pPalette; // only on a palette-indexed display; released before m_pPrimary
     HINSTANCE m_hInst;
     HWND m_hTestWnd;
     int m_nWidth;

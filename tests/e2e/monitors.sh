@@ -34,10 +34,11 @@ check_eq "after leaving the bar width" "1" "$(selected)"
 for run in 1 2; do
   qb_click "$QB_ID_RUN"
   check_eq "run $run: the test window opens" "present" "$(qb_wait_testwin present 15)"
-  # Wine's DirectDraw takes the first output, whichever device was chosen.
-  check_eq "run $run: Wine puts the test window on the primary monitor" "0 0 1024 768" "$(qb_probe testwin-rect)"
   if qb_wait_frames "$QB_OUT/run-$run.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
   check_eq "run $run: the frames on the screen" "shown" "$seen"
+  # Wine's DirectDraw takes the first output, whichever device was chosen,
+  # and moves the window there while it sets up; frames come after that.
+  check_eq "run $run: Wine puts the test window on the primary monitor" "0 0 1024 768" "$(qb_probe testwin-rect)"
   qb_key_testwin space
   check_eq "run $run: after a key press, the test window" "absent" "$(qb_wait_testwin absent 10)"
   check_eq "run $run: the second entry is still chosen" "1" "$(selected)"

@@ -5,13 +5,14 @@
 
 #include "fakes/FakeDirectDraw.h"
 
+class CFakePalette;
 class CFakeSurface;
 
 bool FakeDDIsRecording();
 // A blank call of that method on that object.
 FakeDDCall FakeDDNewCall(FakeDDMethod method, FakeDDObject object, int nInstance);
 // Counts the call, records it (when pCall is given and the mode records),
-// sets the scripted last error on a failure, and returns hr.
+// and returns hr. Like DirectDraw it leaves the last error alone.
 HRESULT FakeDDReturn(FakeDDMethod method, FakeDDCall* pCall, HRESULT hr);
 // A call that a correct caller would not make.
 void FakeDDMisuse();
@@ -21,6 +22,7 @@ HRESULT FakeDDUnexpected(FakeDDObject object, int nInstance, const char* pszName
 // A new surface of that kind, kept until the next reset; nInstance counts
 // per kind.
 CFakeSurface* FakeDDMakeSurface(FakeDDObject kind, CFakeSurface* pBack);
+CFakePalette* FakeDDMakePalette(DWORD dwCaps, const PALETTEENTRY* pEntries);
 // The window that SetCooperativeLevel was given last.
 void FakeDDSetCooperativeWindow(HWND hWnd);
 HWND FakeDDCooperativeWindow();

@@ -5,6 +5,7 @@
 
 #include "fakes/FakeDDLog.h"
 #include "fakes/FakeDirectDrawDevice.h"
+#include "fakes/FakePalette.h"
 #include "fakes/FakeSurface.h"
 
 FakeDDScript g_fakeDDScript;
@@ -21,6 +22,7 @@ struct FakeWorld
     std::vector<std::unique_ptr<CFakeDirectDrawDevice>> devices;
     std::vector<std::unique_ptr<CFakeSurface>> primaries;
     std::vector<std::unique_ptr<CFakeSurface>> backBuffers;
+    std::vector<std::unique_ptr<CFakePalette>> palettes;
 };
 
 FakeWorld& World()
@@ -95,9 +97,6 @@ HRESULT FakeDDReturn(FakeDDMethod method, FakeDDCall* pCall, HRESULT hr)
 {
     FakeWorld& world = World();
     ++world.counts[static_cast<int>(method)];
-    const bool bCountOnly = method == FakeDDMethod::AddRef || method == FakeDDMethod::Release;
-    if (!bCountOnly && FAILED(hr) && g_fakeDDScript.dwLastErrorOnFailure != 0)
-        SetLastError(g_fakeDDScript.dwLastErrorOnFailure);
     if (pCall != nullptr && world.mode == FakeDDMode::Record)
     {
         pCall->hr = hr;
@@ -130,6 +129,13 @@ CFakeSurface* FakeDDMakeSurface(FakeDDObject kind, CFakeSurface* pBack)
         kind == FakeDDObject::Primary ? World().primaries : World().backBuffers;
     surfaces.emplace_back(new CFakeSurface(kind, static_cast<int>(surfaces.size()), pBack));
     return surfaces.back().get();
+}
+
+CFakePalette* FakeDDMakePalette(DWORD dwCaps, const PALETTEENTRY* pEntries)
+{
+    std::vector<std::unique_ptr<CFakePalette>>& palettes = World().palettes;
+    palettes.emplace_back(new CFakePalette(static_cast<int>(palettes.size()), dwCaps, pEntries));
+    return palettes.back().get();
 }
 
 void FakeDDSetCooperativeWindow(HWND hWnd)
@@ -204,6 +210,8 @@ long FakeDDRefCount(FakeDDObject object, int nInstance)
         return RefsOf(world.primaries, nInstance);
     case FakeDDObject::BackBuffer:
         return RefsOf(world.backBuffers, nInstance);
+    case FakeDDObject::Palette:
+        return RefsOf(world.palettes, nInstance);
     default:
         return -1;
     }
@@ -225,7 +233,27 @@ std::string FakeDDLeaks()
         if (primary->Refs().Refs() != 0)
             out << "primary surface #" << primary->Refs().Instance() << " at " << primary->Refs().Refs() << "; ";
     }
+    for (const std::unique_ptr<CFakePalette>& palette : world.palettes)
+    {
+        if (palette->Refs().Refs() != 0)
+            out << "palette #" << palette->Refs().Instance() << " at " << palette->Refs().Refs() << "; ";
+    }
     return out.str();
+}
+
+std::vector<PALETTEENTRY> FakeDDPaletteEntries(int nInstance)
+{
+    const std::vector<std::unique_ptr<CFakePalette>>& palettes = World().palettes;
+    if (palettes.empty() || nInstance >= static_cast<int>(palettes.size()))
+        return std::vector<PALETTEENTRY>();
+    const CFakePalette& palette = nInstance < 0 ? *palettes.back() : *palettes[nInstance];
+    return std::vector<PALETTEENTRY>(palette.Entries(), palette.Entries() + 256);
+}
+
+IDirectDrawPalette* FakeDDAttachedPalette()
+{
+    const std::vector<std::unique_ptr<CFakeSurface>>& primaries = World().primaries;
+    return primaries.empty() ? nullptr : primaries.back()->AttachedPalette();
 }
 
 int FakeDDMisuses()
@@ -247,14 +275,15 @@ const char* FakeDDMethodName(FakeDDMethod method)
 {
     static const char* const s_names[] = {"DirectDrawCreate", "QueryInterface", "AddRef", "Release",
                                           "SetCooperativeLevel", "CreateSurface", "GetAttachedSurface",
-                                          "GetPixelFormat", "Blt", "Flip", "Restore", "Unexpected", "Note"};
+                                          "GetPixelFormat", "GetSurfaceDesc", "CreatePalette", "SetPalette",
+                                          "SetEntries", "Blt", "Flip", "Restore", "Unexpected", "Note"};
     const int n = static_cast<int>(method);
     return n >= 0 && n < static_cast<int>(FakeDDMethod::Count) ? s_names[n] : "?";
 }
 
 const char* FakeDDObjectName(FakeDDObject object)
 {
-    static const char* const s_names[] = {"-", "IDirectDraw", "IDirectDraw2", "primary", "back buffer"};
+    static const char* const s_names[] = {"-", "IDirectDraw", "IDirectDraw2", "primary", "back buffer", "palette"};
     return s_names[static_cast<int>(object)];
 }
 

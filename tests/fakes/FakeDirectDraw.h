@@ -1,6 +1,6 @@
 // A fake DirectDraw for unit tests and benchmarks: link-time DirectDrawCreate
 // and COM fakes of IDirectDraw, IDirectDraw2 and the surfaces of a flip chain
-// (primary and back buffer). Each call is recorded with its arguments, answers
+// (primary and back buffer) and palettes. Each call is recorded with its arguments, answers
 // with a scripted result, and every object counts its references.
 //
 // Use: ResetFakeDirectDraw() at the start of a test, then change
@@ -39,7 +39,8 @@ enum class FakeDDObject
     DirectDraw,
     DirectDraw2,
     Primary,
-    BackBuffer
+    BackBuffer,
+    Palette
 };
 
 enum class FakeDDMethod
@@ -52,6 +53,10 @@ enum class FakeDDMethod
     CreateSurface,
     GetAttachedSurface,
     GetPixelFormat,
+    GetSurfaceDesc,
+    CreatePalette,
+    SetPalette,
+    SetEntries,
     Blt,
     Flip,
     Restore,
@@ -82,16 +87,19 @@ struct FakeDDCall
     IID iid;           // QueryInterface
     HWND hWnd;         // SetCooperativeLevel
     HWND hFocusAfter;  // SetCooperativeLevel: GetFocus() when it returned
-    DWORD dwFlags;     // SetCooperativeLevel, Blt, Flip
+    DWORD dwFlags;     // SetCooperativeLevel, Blt, Flip, CreatePalette, SetEntries
     DDSURFACEDESC desc; // CreateSurface
     DDSCAPS caps;      // GetAttachedSurface
-    DWORD dwSize;      // GetPixelFormat: the format's dwSize; Blt: the DDBLTFX's dwSize (0 without one)
+    DWORD dwSize;      // GetPixelFormat, GetSurfaceDesc: the record's dwSize; Blt: the DDBLTFX's dwSize (0 without one)
     bool bDestRect;    // Blt
     RECT rcDest;
     IDirectDrawSurface* pSource; // Blt: source surface; Flip: target override
     bool bSourceRect;  // Blt
     DWORD dwFillColor; // Blt
     bool bOtherFxZero; // Blt: every DDBLTFX field but dwSize and dwFillColor is 0
+    IDirectDrawPalette* pPalette; // SetPalette
+    DWORD dwStart;     // SetEntries
+    DWORD dwCount;     // SetEntries
     const char* pszName; // Unexpected: the method; Note: the text
 };
 
@@ -104,12 +112,16 @@ struct FakeDDScript
     HRESULT hrGetAttachedSurface = DD_OK;
     HRESULT hrGetPixelFormat = DD_OK; // on failure the format is left untouched
     DDPIXELFORMAT pixelFormat;        // FakeFormat32() unless changed
+    // Every surface has this size, whatever the monitor rectangle says.
+    HRESULT hrGetSurfaceDesc = DD_OK; // on failure the description is left untouched
+    SIZE surfaceSize = {640, 480};
+    HRESULT hrCreatePalette = DD_OK;
+    HRESULT hrSetPalette = DD_OK;
+    HRESULT hrSetEntries = DD_OK;
     FakeResults blt;
     FakeResults flip;
     FakeResults restore;
     FakeFocus focus = FakeFocus::Leave;
-    // Set with SetLastError whenever a fake returns a failure, when not 0.
-    DWORD dwLastErrorOnFailure = 0;
     // During the flip of this number (1 for the first flip of each primary
     // surface), WM_KEYDOWN (VK_SPACE) is posted to the window given to
     // SetCooperativeLevel: the way to end RunFrames after so many frames. 0: never.
@@ -137,10 +149,15 @@ void FakeDDNote(const char* pszText);
 long FakeDDRefCount(FakeDDObject object, int nInstance = -1);
 // Empty when every object made since the reset has been given up: each
 // IDirectDraw and IDirectDraw2 at 0, each primary surface at 0 (its back
-// buffer goes with it); otherwise what is still held.
+// buffer goes with it), each palette at 0; otherwise what is still held.
 std::string FakeDDLeaks();
 // Calls on objects already given up, releases below 0, and unexpected methods.
 int FakeDDMisuses();
+// The 256 entries of the palette made last (nInstance -1) or of the given one;
+// empty when there is no such palette.
+std::vector<PALETTEENTRY> FakeDDPaletteEntries(int nInstance = -1);
+// The palette attached to the primary surface made last, or null.
+IDirectDrawPalette* FakeDDAttachedPalette();
 // The window a focus-stealing SetCooperativeLevel made and still keeps, or null.
 HWND FakeDDDeviceWindow();
 

@@ -1,5 +1,6 @@
 #include "fakes/FakeDirectDrawDevice.h"
 
+#include "fakes/FakePalette.h"
 #include "fakes/FakeSurface.h"
 
 namespace
@@ -139,6 +140,22 @@ HRESULT FakeDeviceCreateSurface(CFakeDirectDrawDevice* pDevice, const CFakeRefCo
                                 LPDIRECTDRAWSURFACE* ppSurface, IUnknown* pOuter)
 {
     return pDevice->CreateSurface(refs, pDesc, ppSurface, pOuter);
+}
+
+HRESULT FakeDeviceCreatePalette(const CFakeRefCount& refs, DWORD dwFlags, LPPALETTEENTRY pEntries,
+                                LPDIRECTDRAWPALETTE* ppPalette, IUnknown* pOuter)
+{
+    HRESULT hr = g_fakeDDScript.hrCreatePalette;
+    // A 256-entry palette needs its entries; an aggregating object is refused.
+    if (hr == DD_OK && ((dwFlags & DDPCAPS_8BIT) == 0 || pEntries == nullptr))
+        hr = DDERR_INVALIDPARAMS;
+    if (hr == DD_OK && pOuter != nullptr)
+        hr = CLASS_E_NOAGGREGATION;
+    *ppPalette = hr == DD_OK ? FakeDDMakePalette(dwFlags, pEntries) : nullptr;
+    FakeDDCall call = refs.NewCall(FakeDDMethod::CreatePalette);
+    call.dwFlags = dwFlags;
+    call.pOuter = pOuter;
+    return FakeDDReturn(FakeDDMethod::CreatePalette, &call, hr);
 }
 
 void FakeDeviceCheckAlive(const CFakeDirectDrawDevice* pDevice)

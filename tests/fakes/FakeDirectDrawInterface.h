@@ -15,6 +15,8 @@ HRESULT FakeDeviceSetCooperativeLevel(CFakeDirectDrawDevice* pDevice, const CFak
                                       DWORD dwFlags);
 HRESULT FakeDeviceCreateSurface(CFakeDirectDrawDevice* pDevice, const CFakeRefCount& refs, LPDDSURFACEDESC pDesc,
                                 LPDIRECTDRAWSURFACE* ppSurface, IUnknown* pOuter);
+HRESULT FakeDeviceCreatePalette(const CFakeRefCount& refs, DWORD dwFlags, LPPALETTEENTRY pEntries,
+                                LPDIRECTDRAWPALETTE* ppPalette, IUnknown* pOuter);
 void FakeDeviceCheckAlive(const CFakeDirectDrawDevice* pDevice);
 void FakeDeviceReleased(CFakeDirectDrawDevice* pDevice);
 
@@ -61,9 +63,11 @@ public:
 
     STDMETHOD(Compact)() override { return Unexpected("Compact"); }
     STDMETHOD(CreateClipper)(DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) override { return Unexpected("CreateClipper"); }
-    STDMETHOD(CreatePalette)(DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE*, IUnknown*) override
+    STDMETHOD(CreatePalette)(DWORD dwFlags, LPPALETTEENTRY pEntries, LPDIRECTDRAWPALETTE* ppPalette,
+                             IUnknown* pOuter) override
     {
-        return Unexpected("CreatePalette");
+        FakeDeviceCheckAlive(m_pDevice);
+        return FakeDeviceCreatePalette(m_refs, dwFlags, pEntries, ppPalette, pOuter);
     }
     STDMETHOD(DuplicateSurface)(LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) override
     {

@@ -5,7 +5,7 @@
 CFakeSurface::CFakeSurface(FakeDDObject kind, int nInstance, CFakeSurface* pBack)
     // The chain alone holds its back buffer until someone asks for it.
     : m_refs(kind, nInstance, kind == FakeDDObject::BackBuffer ? 0 : 1), m_pBack(pBack), m_pPrimary(nullptr),
-      m_nFlips(0)
+      m_nFlips(0), m_pPalette(nullptr)
 {
     if (m_pBack != nullptr)
         m_pBack->m_pPrimary = this;
@@ -65,7 +65,15 @@ ULONG CFakeSurface::Release()
     // A back buffer given up by itself is a mistake even while its chain lives.
     if (m_refs.Kind() == FakeDDObject::BackBuffer)
         FakeDDMisuse();
-    return m_refs.Release();
+    const ULONG nRefs = m_refs.Release();
+    // As DirectDraw does, the last release gives up the attached palette.
+    if (nRefs == 0 && m_pPalette != nullptr)
+    {
+        IDirectDrawPalette* pPalette = m_pPalette;
+        m_pPalette = nullptr;
+        pPalette->Release();
+    }
+    return nRefs;
 }
 
 HRESULT CFakeSurface::Blt(LPRECT pDestRect, LPDIRECTDRAWSURFACE pSource, LPRECT pSourceRect, DWORD dwFlags,
@@ -148,6 +156,53 @@ HRESULT CFakeSurface::GetAttachedSurface(LPDDSCAPS pCaps, LPDIRECTDRAWSURFACE* p
     return hr;
 }
 
+HRESULT CFakeSurface::GetSurfaceDesc(LPDDSURFACEDESC pDesc)
+{
+    CheckAlive();
+    HRESULT hr = g_fakeDDScript.hrGetSurfaceDesc;
+    if (hr == DD_OK && pDesc->dwSize != sizeof(DDSURFACEDESC))
+        hr = DDERR_INVALIDPARAMS;
+    FakeDDCall call = m_refs.NewCall(FakeDDMethod::GetSurfaceDesc);
+    call.dwSize = pDesc->dwSize;
+    if (hr == DD_OK)
+    {
+        const DDPIXELFORMAT& format = g_fakeDDScript.pixelFormat;
+        const DWORD dwCaps = m_refs.Kind() == FakeDDObject::Primary
+            ? DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_FRONTBUFFER
+            : DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_BACKBUFFER;
+        *pDesc = DDSURFACEDESC();
+        pDesc->dwSize = sizeof(DDSURFACEDESC);
+        pDesc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+        pDesc->dwWidth = static_cast<DWORD>(g_fakeDDScript.surfaceSize.cx);
+        pDesc->dwHeight = static_cast<DWORD>(g_fakeDDScript.surfaceSize.cy);
+        pDesc->lPitch = g_fakeDDScript.surfaceSize.cx * static_cast<LONG>(format.dwRGBBitCount / 8);
+        pDesc->ddpfPixelFormat = format;
+        pDesc->ddsCaps.dwCaps = dwCaps;
+    }
+    return FakeDDReturn(FakeDDMethod::GetSurfaceDesc, &call, hr);
+}
+
+HRESULT CFakeSurface::SetPalette(LPDIRECTDRAWPALETTE pPalette)
+{
+    CheckAlive();
+    HRESULT hr = g_fakeDDScript.hrSetPalette;
+    // Only a palette-indexed surface takes one.
+    if (hr == DD_OK && (g_fakeDDScript.pixelFormat.dwFlags & DDPF_PALETTEINDEXED8) == 0)
+        hr = DDERR_NOTPALETTIZED;
+    FakeDDCall call = m_refs.NewCall(FakeDDMethod::SetPalette);
+    call.pPalette = pPalette;
+    FakeDDReturn(FakeDDMethod::SetPalette, &call, hr);
+    if (hr == DD_OK && pPalette != m_pPalette)
+    {
+        if (pPalette != nullptr)
+            pPalette->AddRef();
+        if (m_pPalette != nullptr)
+            m_pPalette->Release();
+        m_pPalette = pPalette;
+    }
+    return hr;
+}
+
 HRESULT CFakeSurface::AddAttachedSurface(LPDIRECTDRAWSURFACE) { return Unexpected("AddAttachedSurface"); }
 HRESULT CFakeSurface::AddOverlayDirtyRect(LPRECT) { return Unexpected("AddOverlayDirtyRect"); }
 HRESULT CFakeSurface::BltBatch(LPDDBLTBATCH, DWORD, DWORD) { return Unexpected("BltBatch"); }
@@ -163,7 +218,6 @@ HRESULT CFakeSurface::GetDC(HDC*) { return Unexpected("GetDC"); }
 HRESULT CFakeSurface::GetFlipStatus(DWORD) { return Unexpected("GetFlipStatus"); }
 HRESULT CFakeSurface::GetOverlayPosition(LPLONG, LPLONG) { return Unexpected("GetOverlayPosition"); }
 HRESULT CFakeSurface::GetPalette(LPDIRECTDRAWPALETTE*) { return Unexpected("GetPalette"); }
-HRESULT CFakeSurface::GetSurfaceDesc(LPDDSURFACEDESC) { return Unexpected("GetSurfaceDesc"); }
 HRESULT CFakeSurface::Initialize(LPDIRECTDRAW, LPDDSURFACEDESC) { return Unexpected("Initialize"); }
 HRESULT CFakeSurface::IsLost() { return Unexpected("IsLost"); }
 HRESULT CFakeSurface::Lock(LPRECT, LPDDSURFACEDESC, DWORD, HANDLE) { return Unexpected("Lock"); }
@@ -171,7 +225,6 @@ HRESULT CFakeSurface::ReleaseDC(HDC) { return Unexpected("ReleaseDC"); }
 HRESULT CFakeSurface::SetClipper(LPDIRECTDRAWCLIPPER) { return Unexpected("SetClipper"); }
 HRESULT CFakeSurface::SetColorKey(DWORD, LPDDCOLORKEY) { return Unexpected("SetColorKey"); }
 HRESULT CFakeSurface::SetOverlayPosition(LONG, LONG) { return Unexpected("SetOverlayPosition"); }
-HRESULT CFakeSurface::SetPalette(LPDIRECTDRAWPALETTE) { return Unexpected("SetPalette"); }
 HRESULT CFakeSurface::Unlock(LPVOID) { return Unexpected("Unlock"); }
 HRESULT CFakeSurface::UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX) { return Unexpected("UpdateOverlay"); }
 HRESULT CFakeSurface::UpdateOverlayDisplay(DWORD) { return Unexpected("UpdateOverlayDisplay"); }

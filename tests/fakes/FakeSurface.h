@@ -15,6 +15,9 @@ public:
     const CFakeRefCount& Refs() const { return m_refs; }
     // The back buffer lives as long as its primary surface.
     bool IsAlive() const;
+    // The palette SetPalette attached; the surface holds a reference to it
+    // until it is released itself or another palette takes the place.
+    IDirectDrawPalette* AttachedPalette() const { return m_pPalette; }
 
     STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override;
     STDMETHOD_(ULONG, AddRef)() override;
@@ -65,6 +68,7 @@ private:
     CFakeSurface* m_pBack;
     CFakeSurface* m_pPrimary; // the back buffer's primary surface
     int m_nFlips;
+    IDirectDrawPalette* m_pPalette;
 };
 
 #endif

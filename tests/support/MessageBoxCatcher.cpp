@@ -42,7 +42,9 @@ LRESULT CALLBACK MessageBoxCatcher::HookProc(int nCode, WPARAM wParam, LPARAM lP
         if (lstrcmpW(szClass, L"#32770") == 0 && GetDlgItem(hWnd, 0xFFFF) != nullptr
             && GetDlgItem(hWnd, IDOK) != nullptr)
         {
-            s_pActive->m_boxes.push_back(CaughtBox{WindowText(hWnd), BoxText(hWnd)});
+            HWND hOwner = GetWindow(hWnd, GW_OWNER);
+            const bool bOwnerEnabled = hOwner != nullptr && IsWindowEnabled(hOwner);
+            s_pActive->m_boxes.push_back(CaughtBox{WindowText(hWnd), BoxText(hWnd), hOwner, bOwnerEnabled});
             PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
         }
     }

@@ -11,6 +11,8 @@ struct CaughtBox
 {
     std::wstring strCaption;
     std::wstring strText;
+    HWND hOwner;        // null for a box without owner
+    bool bOwnerEnabled; // whether the owner took input while the box was up
 };
 
 class MessageBoxCatcher

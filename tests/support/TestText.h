@@ -24,7 +24,7 @@ inline std::string Narrow(const wchar_t* psz)
 
 inline std::string Narrow(const CString& str)
 {
-    return Narrow(std::wstring(str.GetString()));
+    return Narrow(std::wstring(static_cast<LPCWSTR>(str)));
 }
 
 // ["a", "b"]

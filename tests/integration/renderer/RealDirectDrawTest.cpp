@@ -1,9 +1,10 @@
 // The renderer on Wine's own DirectDraw in Xvfb: a real key press ends the run,
 // and the picture on the primary surface is the background, the white frame and
-// the bar, each in its own colour.
+// the bar, each in its own colour, at 32, 16 and 8 bits (through the palette).
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -44,11 +45,12 @@ class RegionCheck
 public:
     RegionCheck(const char* pszName, DWORD dwExpected) : m_pszName(pszName), m_dwExpected(dwExpected) {}
 
-    void Pixel(int x, int y, DWORD dwGot)
+    // Whether the pixel is right.
+    bool Pixel(int x, int y, DWORD dwGot)
     {
         ++m_nChecked;
         if (dwGot == m_dwExpected)
-            return;
+            return true;
         if (m_nWrong == 0)
         {
             m_nFirstX = x;
@@ -56,6 +58,7 @@ public:
             m_dwFirstGot = dwGot;
         }
         ++m_nWrong;
+        return false;
     }
 
     void Report() const
@@ -102,6 +105,92 @@ TEST(RealDirectDraw, ARealKeyPressEndsTheRun)
     EXPECT_FALSE(pRenderer->IsRunning());
 }
 
+// What the locked primary surface holds, read pixel by pixel in its own
+// format: 32 bits as 0x00RRGGBB, 16 bits (565) as the raw value, and 8-bit
+// palette indices as the 0x00RRGGBB of the palette entry they name.
+class SurfaceReader
+{
+public:
+    SurfaceReader(IDirectDrawSurface* pSurface, const DDSURFACEDESC& desc) : m_desc(desc), m_bPalette(false)
+    {
+        const DDPIXELFORMAT& format = desc.ddpfPixelFormat;
+        m_bPalette = (format.dwFlags & DDPF_PALETTEINDEXED8) != 0;
+        if (!m_bPalette)
+            return;
+        IDirectDrawPalette* pPalette = nullptr;
+        m_hrPalette = pSurface->GetPalette(&pPalette);
+        if (m_hrPalette == DD_OK)
+        {
+            m_hrPalette = pPalette->GetEntries(0, 0, 256, m_entries);
+            pPalette->Release();
+        }
+    }
+
+    // The format is one of the three and, on a palette display, the palette
+    // could be read; otherwise says what it found.
+    std::string Problem() const
+    {
+        const DDPIXELFORMAT& format = m_desc.ddpfPixelFormat;
+        if (m_bPalette)
+            return m_hrPalette == DD_OK ? "" : "the palette could not be read: " + Hex(static_cast<DWORD>(m_hrPalette));
+        if (format.dwRGBBitCount == 32 && format.dwRBitMask == 0x00FF0000 && format.dwGBitMask == 0x0000FF00
+            && format.dwBBitMask == 0x000000FF)
+            return "";
+        if (format.dwRGBBitCount == 16 && format.dwRBitMask == 0xF800 && format.dwGBitMask == 0x07E0
+            && format.dwBBitMask == 0x001F)
+            return "";
+        return std::to_string(format.dwRGBBitCount) + " bits, masks R " + Hex(format.dwRBitMask) + " G "
+            + Hex(format.dwGBitMask) + " B " + Hex(format.dwBBitMask) + ", flags " + Hex(format.dwFlags);
+    }
+
+    // The value a colour must read as.
+    DWORD Expected(DWORD crColor) const
+    {
+        const DWORD dwRgb = (crColor & 0xFF) << 16 | (crColor & 0xFF00) | (crColor >> 16 & 0xFF);
+        if (m_bPalette || m_desc.ddpfPixelFormat.dwRGBBitCount == 32)
+            return dwRgb;
+        return (GetRValue(crColor) >> 3) << 11 | (GetGValue(crColor) >> 2) << 5 | GetBValue(crColor) >> 3;
+    }
+
+    DWORD Pixel(int x, int y) const
+    {
+        const BYTE* pRow = static_cast<const BYTE*>(m_desc.lpSurface) + static_cast<LONG>(y) * m_desc.lPitch;
+        if (m_bPalette)
+        {
+            const PALETTEENTRY& entry = m_entries[pRow[x]];
+            return static_cast<DWORD>(entry.peRed) << 16 | static_cast<DWORD>(entry.peGreen) << 8 | entry.peBlue;
+        }
+        if (m_desc.ddpfPixelFormat.dwRGBBitCount == 16)
+            return reinterpret_cast<const WORD*>(pRow)[x];
+        return reinterpret_cast<const DWORD*>(pRow)[x] & 0x00FFFFFF;
+    }
+
+    // For a failure message: the index behind a pixel on a palette display.
+    std::string Index(int x, int y) const
+    {
+        if (!m_bPalette)
+            return "";
+        const BYTE* pRow = static_cast<const BYTE*>(m_desc.lpSurface) + static_cast<LONG>(y) * m_desc.lPitch;
+        return " (index " + std::to_string(pRow[x]) + ")";
+    }
+
+private:
+    const DDSURFACEDESC& m_desc;
+    bool m_bPalette;
+    HRESULT m_hrPalette = DD_OK;
+    PALETTEENTRY m_entries[256] = {};
+};
+
+// The depth the display slot promises, 0 when the test runs outside one; a
+// 24-bit X screen gives DirectDraw 32-bit pixels.
+DWORD SlotBits()
+{
+    char sz[8] = "";
+    GetEnvironmentVariableA("QB_SLOT_DEPTH", sz, sizeof(sz));
+    const DWORD nDepth = static_cast<DWORD>(atoi(sz));
+    return nDepth == 24 ? 32 : nDepth;
+}
+
 TEST(RealDirectDraw, ThePrimarySurfaceShowsBackgroundFrameAndBar)
 {
     std::unique_ptr<CSweepRenderer> pRenderer = OpenFirstDevice();
@@ -123,33 +212,30 @@ TEST(RealDirectDraw, ThePrimarySurfaceShowsBackgroundFrameAndBar)
 
     const int W = pRenderer->GetWidth();
     const int H = pRenderer->GetHeight();
-    const DDPIXELFORMAT& format = desc.ddpfPixelFormat;
-    const bool bFormat = desc.dwWidth == static_cast<DWORD>(W) && desc.dwHeight == static_cast<DWORD>(H)
-        && format.dwRGBBitCount == 32 && format.dwRBitMask == 0x00FF0000 && format.dwGBitMask == 0x0000FF00
-        && format.dwBBitMask == 0x000000FF;
-    if (bFormat)
+    const SurfaceReader reader(pPrimary, desc);
+    const std::string strProblem = reader.Problem();
+    const bool bSize = desc.dwWidth == static_cast<DWORD>(W) && desc.dwHeight == static_cast<DWORD>(H);
+    const DWORD nBits = desc.ddpfPixelFormat.dwRGBBitCount;
+    if (strProblem.empty() && bSize)
     {
-        RegionCheck top("top row", 0x00FFFFFF), bottom("bottom row", 0x00FFFFFF), left("left column", 0x00FFFFFF),
-            right("right column", 0x00FFFFFF), bar("bar", 0x002080E0), background("background", 0x00996633);
-        const BYTE* pBits = static_cast<const BYTE*>(desc.lpSurface);
+        const DWORD dwWhite = reader.Expected(0x00FFFFFF);
+        RegionCheck top("top row", dwWhite), bottom("bottom row", dwWhite), left("left column", dwWhite),
+            right("right column", dwWhite), bar("bar", reader.Expected(kBar)),
+            background("background", reader.Expected(kBackground));
+        std::string strFirstIndex;
         for (int y = 0; y < H; ++y)
         {
-            const DWORD* pRow = reinterpret_cast<const DWORD*>(pBits + static_cast<LONG>(y) * desc.lPitch);
             for (int x = 0; x < W; ++x)
             {
-                const DWORD dw = pRow[x] & 0x00FFFFFF;
-                if (y == 0)
-                    top.Pixel(x, y, dw);
-                else if (y == H - 1)
-                    bottom.Pixel(x, y, dw);
-                else if (x == 0)
-                    left.Pixel(x, y, dw);
-                else if (x == W - 1)
-                    right.Pixel(x, y, dw);
-                else if (x <= static_cast<int>(kBarWidth))
-                    bar.Pixel(x, y, dw);
-                else
-                    background.Pixel(x, y, dw);
+                const DWORD dw = reader.Pixel(x, y);
+                RegionCheck& region = y == 0 ? top
+                    : y == H - 1             ? bottom
+                    : x == 0                 ? left
+                    : x == W - 1             ? right
+                    : x <= static_cast<int>(kBarWidth) ? bar
+                                                       : background;
+                if (!region.Pixel(x, y, dw) && strFirstIndex.empty())
+                    strFirstIndex = reader.Index(x, y);
             }
         }
         top.Report();
@@ -158,11 +244,16 @@ TEST(RealDirectDraw, ThePrimarySurfaceShowsBackgroundFrameAndBar)
         right.Report();
         bar.Report();
         background.Report();
+        EXPECT_EQ("", strFirstIndex) << "the first wrong pixel's palette index";
     }
     pPrimary->Unlock(nullptr);
-    ASSERT_TRUE(bFormat) << "surface " << desc.dwWidth << "x" << desc.dwHeight << ", " << format.dwRGBBitCount
-                         << " bits, masks R " << Hex(format.dwRBitMask) << " G " << Hex(format.dwGBitMask) << " B "
-                         << Hex(format.dwBBitMask) << "; expected " << W << "x" << H << " in 32 bits";
+    ASSERT_EQ("", strProblem) << "a format this test can't read";
+    ASSERT_TRUE(bSize) << "surface " << desc.dwWidth << "x" << desc.dwHeight << "; the renderer laid out " << W << "x"
+                       << H;
+    if (SlotBits() != 0)
+    {
+        EXPECT_EQ(SlotBits(), nBits) << "the display slot's depth";
+    }
 }
 
 TEST(RealDirectDraw, ARendererCanBeMadeAgainAfterTheLastIsGone)

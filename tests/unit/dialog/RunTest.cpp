@@ -189,7 +189,9 @@ TEST(RunCommand, FailedSetUpLeavesTheDialogWorking)
     MessageBoxCatcher boxes;
     std::string strRateAfterFailure, strRateAfterRetry;
     bool bClassAfterFailure = true, bVisible = false;
+    HWND hDlg = nullptr;
     RunModal(dlg, {[&] {
+        hDlg = dlg.m_hWnd;
         ClickRun(dlg.m_hWnd);
         strRateAfterFailure = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
         bClassAfterFailure = ClassRegistered();
@@ -203,6 +205,11 @@ TEST(RunCommand, FailedSetUpLeavesTheDialogWorking)
     }});
     ASSERT_EQ(1u, boxes.Boxes().size()) << "one error box";
     EXPECT_EQ("Error", Narrow(boxes.Boxes()[0].strCaption));
+    EXPECT_EQ("The test could not take over the display.\n\n"
+              "Creating the DirectDraw object failed: DDERR_GENERIC/E_FAIL (0x80004005).",
+              Narrow(boxes.Boxes()[0].strText));
+    EXPECT_EQ(hDlg, boxes.Boxes()[0].hOwner) << "the box belongs to the dialog";
+    EXPECT_FALSE(boxes.Boxes()[0].bOwnerEnabled) << "Run could be pressed again while the box was up";
     EXPECT_EQ("Rendered frames/sec on last run:", strRateAfterFailure) << "unchanged";
     EXPECT_FALSE(bClassAfterFailure);
     EXPECT_TRUE(bVisible);

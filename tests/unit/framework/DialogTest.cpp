@@ -8,6 +8,7 @@
 #include "support/TestText.h"
 #include "framework/ComboBox.h"
 #include "framework/UserException.h"
+#include "framework/WorkArea.h"
 #include "res/resource.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/ModalDriver.h"
@@ -219,10 +220,79 @@ TEST(Dialog, OpensCentredInTheWorkAreaOfItsMonitor)
         margins = MarginsInWorkArea(dlg.m_hWnd);
         PostMessageW(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);
     }});
-    EXPECT_LE(labs(margins.nLeft - margins.nRight), 1) << "left " << margins.nLeft << ", right " << margins.nRight;
-    EXPECT_LE(labs(margins.nTop - margins.nBottom), 1) << "top " << margins.nTop << ", bottom " << margins.nBottom;
-    EXPECT_GT(margins.nLeft, 0);
-    EXPECT_GT(margins.nTop, 0);
+    EXPECT_TRUE(IsCentred(margins));
+}
+
+namespace
+{
+// A made-up monitor whose work area lies inside the real screen, away from
+// the centre of the primary screen's work area.
+const HMONITOR kStandInMonitor = reinterpret_cast<HMONITOR>(static_cast<UINT_PTR>(0x5E5E0002));
+const RECT kStandInWork = {40, 30, 440, 330};
+
+HMONITOR WINAPI StandInMonitorFromWindow(HWND, DWORD)
+{
+    return kStandInMonitor;
+}
+
+BOOL WINAPI StandInGetMonitorInfoW(HMONITOR hMonitor, LPMONITORINFO pInfo)
+{
+    if (hMonitor != kStandInMonitor)
+        return FALSE;
+    pInfo->rcMonitor = kStandInWork;
+    pInfo->rcWork = kStandInWork;
+    pInfo->dwFlags = 0;
+    return TRUE;
+}
+
+RECT PrimaryWorkArea()
+{
+    RECT rcWork = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcWork, 0);
+    return rcWork;
+}
+
+// The framework's monitor functions as a case gives them, for as long as it lives.
+class MonitorFunctionsAs
+{
+public:
+    explicit MonitorFunctionsAs(const AfxMonitorFunctions& table) : m_saved(g_afxMonitorFunctions)
+    {
+        g_afxMonitorFunctions = table;
+    }
+    ~MonitorFunctionsAs() { g_afxMonitorFunctions = m_saved; }
+
+private:
+    AfxMonitorFunctions m_saved;
+};
+}
+
+TEST(Dialog, CentresOnThePrimaryWorkAreaWithoutTheMonitorFunctions)
+{
+    struct Case
+    {
+        const char* pszName;
+        AfxMonitorFunctions table;
+        RECT rcExpected;
+    };
+    const Case kCases[] = {
+        {"both missing", {nullptr, nullptr, true}, PrimaryWorkArea()},
+        {"only MonitorFromWindow", {&StandInMonitorFromWindow, nullptr, true}, PrimaryWorkArea()},
+        {"only GetMonitorInfoW", {nullptr, &StandInGetMonitorInfoW, true}, PrimaryWorkArea()},
+        {"both there", {&StandInMonitorFromWindow, &StandInGetMonitorInfoW, true}, kStandInWork},
+    };
+    for (const Case& test : kCases)
+    {
+        MonitorFunctionsAs functions(test.table);
+        CProbeDlg dlg;
+        WorkAreaMargins margins = {};
+        const ModalRun run = RunModal(dlg, {[&] {
+            margins = MarginsInRect(dlg.m_hWnd, test.rcExpected);
+            PostMessageW(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);
+        }});
+        EXPECT_FALSE(run.bTimedOut) << test.pszName;
+        EXPECT_TRUE(IsCentred(margins)) << test.pszName;
+    }
 }
 
 TEST(Dialog, KeepsThePlaceItChoseWhileInitialising)

@@ -23,9 +23,7 @@ TEST(String, NarrowTextGoesThroughTheAnsiCodePage)
     {
         CString strAssigned;
         strAssigned = test.pszNarrow;
-        const CString strConstructed(test.pszNarrow);
-        EXPECT_TRUE(std::wstring(strAssigned.GetString()) == test.strWide) << "assigned " << test.pszNarrow;
-        EXPECT_TRUE(std::wstring(strConstructed.GetString()) == test.strWide) << "constructed " << test.pszNarrow;
+        EXPECT_TRUE(std::wstring(static_cast<LPCWSTR>(strAssigned)) == test.strWide) << "assigned " << test.pszNarrow;
     }
 }
 
@@ -39,14 +37,15 @@ TEST(String, CopiesAreIndependent)
     EXPECT_TRUE(strFirst != strSecond);
     strSecond.Empty();
     EXPECT_TRUE(strSecond.IsEmpty());
-    EXPECT_TRUE(strSecond == L"");
-    EXPECT_EQ(2, strFirst.GetLength());
+    EXPECT_EQ("", Narrow(strSecond));
+    EXPECT_EQ("20", Narrow(strFirst));
 }
 
 TEST(String, NullPointersAreEmptyText)
 {
     const CString strWide(static_cast<LPCWSTR>(nullptr));
-    const CString strNarrow(static_cast<LPCSTR>(nullptr));
+    CString strNarrow(L"60");
+    strNarrow = static_cast<LPCSTR>(nullptr);
     EXPECT_TRUE(strWide.IsEmpty());
     EXPECT_TRUE(strNarrow.IsEmpty());
 }

@@ -231,10 +231,90 @@ INSTANTIATE_TEST_SUITE_P(
                                  0x002080E0},
                       FormatCase{"TopByteIgnored", &FakeFormat32, DD_OK, 0xAB336699, 0xCDE08020, 0x00FFFFFF,
                                  0x00996633, 0x002080E0},
-                      FormatCase{"PaletteHasNoMasks", &FakeFormatPalette8, DD_OK, 0x00336699, 0x00FFFFFF, 0, 0, 0},
+                      // Indices: white at 255, the background and the bar at 10 and 11.
+                      FormatCase{"Palette8UsesIndices", &FakeFormatPalette8, DD_OK, 0x00336699, 0x00FFFFFF, 0xFF, 0x0A,
+                                 0x0B},
                       FormatCase{"FailedFormatQuery", &FakeFormat32, DDERR_GENERIC, 0x00336699, 0x00FFFFFF, 0, 0,
                                  0}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.pszName; });
+
+std::string Text(const PALETTEENTRY& entry)
+{
+    return "(" + std::to_string(entry.peRed) + ", " + std::to_string(entry.peGreen) + ", "
+        + std::to_string(entry.peBlue) + ", flags " + std::to_string(entry.peFlags) + ")";
+}
+
+TEST_F(FrameLoopTest, APaletteDisplayGetsAPaletteHoldingTheColoursBehindTheIndices)
+{
+    g_fakeDDScript.pixelFormat = FakeFormatPalette8();
+    Open(k640);
+    const std::vector<FakeDDCall> creations = FakeDDCallsOf(M::CreatePalette);
+    ASSERT_EQ(1u, creations.size());
+    EXPECT_EQ(Hex(DDPCAPS_8BIT | DDPCAPS_ALLOW256), Hex(creations[0].dwFlags));
+    EXPECT_EQ(nullptr, creations[0].pOuter);
+    const std::vector<FakeDDCall> attached = FakeDDCallsOf(M::SetPalette);
+    ASSERT_EQ(1u, attached.size());
+    EXPECT_EQ(FakeDDObjectName(FakeDDObject::Primary), std::string(FakeDDObjectName(attached[0].object)));
+    EXPECT_TRUE(attached[0].pPalette != nullptr && attached[0].pPalette == FakeDDAttachedPalette());
+
+    // Windows' static colours keep their places, black and white at the ends.
+    PALETTEENTRY statics[20] = {};
+    ASSERT_EQ(20u, GetPaletteEntries(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), 0, 20, statics));
+    std::vector<PALETTEENTRY> entries = FakeDDPaletteEntries();
+    ASSERT_EQ(256u, entries.size());
+    EXPECT_EQ(Text(PALETTEENTRY{0, 0, 0, 0}), Text(entries[0]));
+    EXPECT_EQ(Text(PALETTEENTRY{255, 255, 255, 0}), Text(entries[255]));
+    for (int i = 1; i < 10; ++i)
+    {
+        EXPECT_EQ(Text(statics[i]), Text(entries[i])) << "entry " << i;
+        EXPECT_EQ(Text(statics[10 + i - 1]), Text(entries[246 + i - 1])) << "entry " << 246 + i - 1;
+    }
+
+    ASSERT_EQ(2u, RunUntilFlip(2, 1, 0, 30, 0x00336699, 0x00E08020));
+    const std::vector<FakeDDCall> sets = CallsFrom(m_nFrom, M::SetEntries);
+    ASSERT_EQ(1u, sets.size()) << "the colours are set once per run";
+    EXPECT_EQ(0u, sets[0].dwFlags);
+    EXPECT_EQ(10u, sets[0].dwStart);
+    EXPECT_EQ(2u, sets[0].dwCount);
+    size_t nSet = 0, nFirstFill = 0;
+    for (size_t i = m_nFrom; i < FakeDDCalls().size(); ++i)
+    {
+        if (FakeDDCalls()[i].method == M::SetEntries)
+            nSet = i;
+        if (FakeDDCalls()[i].method == M::Blt && nFirstFill == 0)
+            nFirstFill = i;
+    }
+    EXPECT_LT(nSet, nFirstFill) << "the colours are in place before the first frame";
+    entries = FakeDDPaletteEntries();
+    EXPECT_EQ(Text(PALETTEENTRY{0x99, 0x66, 0x33, 0}), Text(entries[10])) << "the background";
+    EXPECT_EQ(Text(PALETTEENTRY{0x20, 0x80, 0xE0, 0}), Text(entries[11])) << "the bar";
+    EXPECT_EQ(Text(PALETTEENTRY{255, 255, 255, 0}), Text(entries[255])) << "the frame";
+
+    const size_t nBefore = FakeDDCalls().size();
+    m_pRenderer.reset();
+    // The primary surface gives up its hold on the palette with its last release.
+    ExpectSteps(nBefore, {{M::Release, FakeDDObject::Palette, 1},
+                          {M::Release, FakeDDObject::Primary, 0},
+                          {M::Release, FakeDDObject::Palette, 0},
+                          {M::Release, FakeDDObject::DirectDraw2, 0}},
+                "release");
+    EXPECT_EQ("", FakeDDLeaks());
+    EXPECT_EQ(0, FakeDDMisuses());
+}
+
+TEST_F(FrameLoopTest, AnRgbDisplayGetsNoPalette)
+{
+    DDPIXELFORMAT (*const kFormats[])() = {&FakeFormat565, &FakeFormat32};
+    for (DDPIXELFORMAT (*pfnFormat)() : kFormats)
+    {
+        m_pRenderer.reset();
+        ResetFakeDirectDraw();
+        g_fakeDDScript.pixelFormat = pfnFormat();
+        Open(k640);
+        EXPECT_EQ(0, FakeDDCount(M::CreatePalette)) << g_fakeDDScript.pixelFormat.dwRGBBitCount << " bits";
+        EXPECT_EQ(0, FakeDDCount(M::SetPalette));
+    }
+}
 
 TEST_F(FrameLoopTest, FillRectRetriesARefusedAsyncFillOnceWithWait)
 {

@@ -23,8 +23,22 @@ const std::vector<Step> kConstruction = {
     {M::CreateSurface, O::DirectDraw2, 0},
     {M::GetAttachedSurface, O::Primary, 0},
     {M::AddRef, O::BackBuffer, 1},
+    {M::GetSurfaceDesc, O::BackBuffer, 0},
+    {M::GetPixelFormat, O::BackBuffer, 0},
     {M::Release, O::DirectDraw, 0},
 };
+
+const wchar_t kFirstLine[] = L"The test could not take over the display.\n\n";
+
+// The system's text for a last error as the box shows it, without the line
+// break the system ends it with.
+std::wstring SystemLine(DWORD dwError)
+{
+    std::wstring str = SystemText(dwError);
+    while (!str.empty() && (str.back() == L'\n' || str.back() == L'\r' || str.back() == L' '))
+        str.pop_back();
+    return str;
+}
 
 }
 
@@ -60,12 +74,12 @@ TEST_F(RendererTest, AsksDirectDrawForExactlyWhatTheFullScreenTestNeeds)
     EXPECT_EQ(nullptr, surface.pOuter);
 
     EXPECT_EQ(Hex(DDSCAPS_BACKBUFFER), Hex(FakeDDCallsOf(M::GetAttachedSurface).at(0).caps.dwCaps));
+    EXPECT_EQ(108u, FakeDDCallsOf(M::GetSurfaceDesc).at(0).dwSize);
+    EXPECT_EQ(32u, FakeDDCallsOf(M::GetPixelFormat).at(0).dwSize);
 
     EXPECT_TRUE(pRenderer->IsRunning());
     EXPECT_EQ(pRenderer.get(), g_pRenderer);
     EXPECT_EQ(pRenderer->GetTestWindow(), g_hRendererWnd);
-    EXPECT_EQ(1024, pRenderer->GetWidth());
-    EXPECT_EQ(768, pRenderer->GetHeight());
 }
 
 TEST_F(RendererTest, PassesANullGuidOnUnchanged)
@@ -97,6 +111,7 @@ struct WindowCase
 {
     const char* pszName;
     RECT rcMonitor;
+    SIZE surface;
 };
 
 class TestWindowRect : public RendererTest, public ::testing::WithParamInterface<WindowCase>
@@ -106,6 +121,7 @@ class TestWindowRect : public RendererTest, public ::testing::WithParamInterface
 TEST_P(TestWindowRect, CoversExactlyTheDevicesScreenRectangle)
 {
     const RECT rc = GetParam().rcMonitor;
+    g_fakeDDScript.surfaceSize = GetParam().surface;
     TestWindowWatcher watcher;
     std::unique_ptr<CSweepRenderer> pRenderer = Construct(DeviceOn(rc));
     ASSERT_TRUE(pRenderer != nullptr);
@@ -131,16 +147,47 @@ TEST_P(TestWindowRect, CoversExactlyTheDevicesScreenRectangle)
     EXPECT_EQ(rc.right, rcWindow.right);
     EXPECT_EQ(rc.bottom, rcWindow.bottom);
     EXPECT_TRUE(IsWindowVisible(pRenderer->GetTestWindow()));
-    EXPECT_EQ(rc.right - rc.left, pRenderer->GetWidth());
-    EXPECT_EQ(rc.bottom - rc.top, pRenderer->GetHeight());
+    EXPECT_EQ(GetParam().surface.cx, pRenderer->GetWidth()) << "the picture is laid out on the surface";
+    EXPECT_EQ(GetParam().surface.cy, pRenderer->GetHeight());
 }
 
 INSTANTIATE_TEST_SUITE_P(Monitors, TestWindowRect,
-                         ::testing::Values(WindowCase{"Primary", {0, 0, 1024, 768}},
-                                           WindowCase{"LeftOfPrimary", {-1280, 0, 0, 1024}},
-                                           WindowCase{"AboveAndLeft", {-800, -600, 0, 0}},
-                                           WindowCase{"RightAndAbove", {1024, -200, 2944, 880}}),
+                         ::testing::Values(WindowCase{"Primary", {0, 0, 1024, 768}, {1024, 768}},
+                                           WindowCase{"LeftOfPrimary", {-1280, 0, 0, 1024}, {1280, 1024}},
+                                           WindowCase{"AboveAndLeft", {-800, -600, 0, 0}, {800, 600}},
+                                           WindowCase{"RightAndAbove", {1024, -200, 2944, 880}, {1920, 1080}},
+                                           // A scaled desktop: the rectangle is virtualised, the mode is not.
+                                           WindowCase{"SurfaceLargerThanRectangle", {0, 0, 1024, 768}, {1280, 960}},
+                                           WindowCase{"SurfaceSmallerThanRectangle", {0, 0, 1280, 1024}, {800, 600}}),
                          [](const ::testing::TestParamInfo<WindowCase>& info) { return info.param.pszName; });
+
+TEST_F(RendererTest, AnEmptyMonitorRectangleGivesThePrimaryScreenNeverABlankRun)
+{
+    // A stale monitor handle: the query answers (0, 0, 0, 0).
+    const RECT kEmpty = {0, 0, 0, 0};
+    g_fakeDDScript.surfaceSize = {1280, 960};
+    TestWindowWatcher watcher;
+    std::unique_ptr<CSweepRenderer> pRenderer = Construct(DeviceOn(kEmpty));
+    ASSERT_TRUE(pRenderer != nullptr);
+    ASSERT_EQ(1u, watcher.Creations().size());
+    const TestWindowWatcher::Creation& c = watcher.Creations()[0];
+    EXPECT_EQ(0, c.x);
+    EXPECT_EQ(0, c.y);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), c.cx) << "the window covers the primary screen";
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), c.cy);
+    EXPECT_EQ(1280, pRenderer->GetWidth());
+    EXPECT_EQ(960, pRenderer->GetHeight());
+}
+
+TEST_F(RendererTest, WithoutASurfaceDescriptionTheRectangleGivesTheSize)
+{
+    g_fakeDDScript.surfaceSize = {1280, 960};
+    g_fakeDDScript.hrGetSurfaceDesc = DDERR_GENERIC;
+    std::unique_ptr<CSweepRenderer> pRenderer = Construct(DeviceOn(kScreen));
+    ASSERT_TRUE(pRenderer != nullptr);
+    EXPECT_EQ(1024, pRenderer->GetWidth());
+    EXPECT_EQ(768, pRenderer->GetHeight());
+}
 
 TEST_F(RendererTest, KeepsLevel0x291WhereDirectDrawLeavesTheFocusAlone)
 {
@@ -182,12 +229,13 @@ TEST_F(RendererTest, SetsTheLevelAgainWhenDirectDrawTakesTheFocus)
     EXPECT_LT(nLastLevel, nSurface);
 }
 
-// A failed step: what the script or the test does to make it fail, and the
-// last error the box must describe.
+// A failed step: what the script or the test does to make it fail, the line
+// that names it in the box, and the last error whose text must follow (0: none).
 struct FailureCase
 {
     const char* pszName;
     void (*pfnArrange)(TestWindowWatcher& watcher);
+    const wchar_t* pszStepLine;
     DWORD dwLastError;
     int nTestWindows; // test windows asked for before the failure
 };
@@ -214,63 +262,123 @@ void RefuseWindow(TestWindowWatcher& watcher)
 void FailCreate(TestWindowWatcher&)
 {
     g_fakeDDScript.hrCreate = DDERR_NODIRECTDRAWHW;
-    g_fakeDDScript.dwLastErrorOnFailure = ERROR_FILE_NOT_FOUND;
 }
 
 void FailQuery(TestWindowWatcher&)
 {
     g_fakeDDScript.hrQueryInterface = E_NOINTERFACE;
-    g_fakeDDScript.dwLastErrorOnFailure = ERROR_ACCESS_DENIED;
 }
 
 void FailLevel(TestWindowWatcher&)
 {
     g_fakeDDScript.cooperativeLevel.next = {DDERR_EXCLUSIVEMODEALREADYSET};
-    g_fakeDDScript.dwLastErrorOnFailure = ERROR_INVALID_HANDLE;
 }
 
 void FailNormalLevel(TestWindowWatcher&)
 {
     g_fakeDDScript.focus = FakeFocus::Steal;
     g_fakeDDScript.cooperativeLevel.next = {DD_OK, DDERR_GENERIC};
-    g_fakeDDScript.dwLastErrorOnFailure = ERROR_NOT_ENOUGH_MEMORY;
 }
 
 void FailExclusiveLevel(TestWindowWatcher&)
 {
     g_fakeDDScript.focus = FakeFocus::Steal;
     g_fakeDDScript.cooperativeLevel.next = {DD_OK, DD_OK, DDERR_INVALIDPARAMS};
-    g_fakeDDScript.dwLastErrorOnFailure = ERROR_OUTOFMEMORY;
 }
 
 void FailSurface(TestWindowWatcher&)
 {
     g_fakeDDScript.hrCreateSurface = DDERR_OUTOFVIDEOMEMORY;
-    g_fakeDDScript.dwLastErrorOnFailure = ERROR_INVALID_PARAMETER;
 }
 
 void FailBackBuffer(TestWindowWatcher&)
 {
     g_fakeDDScript.hrGetAttachedSurface = DDERR_NOTFOUND;
-    g_fakeDDScript.dwLastErrorOnFailure = ERROR_INVALID_WINDOW_HANDLE;
+}
+
+void FailPalette(TestWindowWatcher&)
+{
+    g_fakeDDScript.pixelFormat = FakeFormatPalette8();
+    g_fakeDDScript.hrCreatePalette = DDERR_OUTOFMEMORY;
+}
+
+void FailAttachPalette(TestWindowWatcher&)
+{
+    g_fakeDDScript.pixelFormat = FakeFormatPalette8();
+    g_fakeDDScript.hrSetPalette = DDERR_NOPALETTEHW;
+}
+
+void FailWithUnknownResult(TestWindowWatcher&)
+{
+    g_fakeDDScript.hrCreateSurface = static_cast<HRESULT>(0x88760999);
+}
+
+// A successful call leaves a last error behind; it says nothing about the
+// failure that follows.
+void LeaveStaleLastError(TestWindowWatcher&)
+{
+    g_fakeDDScript.hrCreateSurface = DDERR_OUTOFVIDEOMEMORY;
+    g_fakeDDScript.onCall = [](const FakeDDCall& call) {
+        if (call.method == M::SetCooperativeLevel)
+            SetLastError(ERROR_ACCESS_DENIED);
+    };
+}
+
+// A failing DirectDraw call that does set a last error.
+void SetLastErrorOnFailure(DWORD dwError)
+{
+    g_fakeDDScript.hrCreateSurface = DDERR_GENERIC;
+    static DWORD s_dwError;
+    s_dwError = dwError;
+    g_fakeDDScript.onCall = [](const FakeDDCall& call) {
+        if (call.method == M::CreateSurface)
+            SetLastError(s_dwError);
+    };
+}
+
+void FailWithLastError(TestWindowWatcher&)
+{
+    SetLastErrorOnFailure(ERROR_NOT_ENOUGH_MEMORY);
 }
 
 void FailWithoutSystemText(TestWindowWatcher&)
 {
-    g_fakeDDScript.hrCreateSurface = DDERR_GENERIC;
-    g_fakeDDScript.dwLastErrorOnFailure = 0x2000ABCD; // a customer code: the system has no text
+    SetLastErrorOnFailure(0x2000ABCD); // a customer code: the system has no text
 }
+
+// A window of the test's own that is active when construction starts, as the
+// dialog is when Run is pressed.
+class OwnerWindow
+{
+public:
+    OwnerWindow()
+        : m_hWnd(CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr))
+    {
+        SetForegroundWindow(m_hWnd);
+        SetActiveWindow(m_hWnd);
+    }
+    ~OwnerWindow() { DestroyWindow(m_hWnd); }
+    OwnerWindow(const OwnerWindow&) = delete;
+    OwnerWindow& operator=(const OwnerWindow&) = delete;
+    HWND Handle() const { return m_hWnd; }
+
+private:
+    HWND m_hWnd;
+};
 
 class FailedConstruction : public RendererTest, public ::testing::WithParamInterface<FailureCase>
 {
 };
 
-TEST_P(FailedConstruction, ShowsOneErrorBoxUndoesEverythingAndThrows)
+TEST_P(FailedConstruction, UndoesEverythingThenShowsOneOwnedErrorBoxAndThrows)
 {
     const FailureCase& c = GetParam();
     const bool bPreRegistered = c.pfnArrange == &PreRegisterClass;
     const CDisplayDevice device = DeviceOn(kScreen);
     {
+        OwnerWindow owner;
+        ASSERT_EQ(owner.Handle(), GetActiveWindow()) << "the owner could not be made active";
         MessageBoxCatcher catcher;
         TestWindowWatcher watcher;
         c.pfnArrange(watcher);
@@ -290,17 +398,29 @@ TEST_P(FailedConstruction, ShowsOneErrorBoxUndoesEverythingAndThrows)
         {
             bOther = true;
         }
+        g_fakeDDScript.onCall = nullptr;
         EXPECT_FALSE(bOther) << "something other than a char* was thrown";
         ASSERT_TRUE(pszThrown != nullptr) << "no char* was thrown";
         EXPECT_STREQ("error", pszThrown);
 
         ASSERT_EQ(1u, catcher.Boxes().size()) << "message boxes shown";
-        EXPECT_EQ(L"Error", catcher.Boxes()[0].strCaption);
-        std::wstring strExpected = SystemText(c.dwLastError);
-        if (strExpected.empty())
-            strExpected = L"Error " + std::to_wstring(c.dwLastError);
-        EXPECT_EQ(strExpected, catcher.Boxes()[0].strText) << "last error " << c.dwLastError;
+        const CaughtBox& box = catcher.Boxes()[0];
+        EXPECT_EQ(L"Error", box.strCaption);
+        std::wstring strExpected = std::wstring(kFirstLine) + c.pszStepLine;
+        if (c.dwLastError != 0)
+        {
+            const std::wstring strSystem = SystemLine(c.dwLastError);
+            strExpected += L"\n\n" + (strSystem.empty() ? L"Last error 536914893 (0x2000ABCD)." : strSystem);
+        }
+        EXPECT_EQ(Narrow(strExpected), Narrow(box.strText));
+        EXPECT_EQ(owner.Handle(), box.hOwner) << "the box belongs to the window that was active";
+        EXPECT_FALSE(box.bOwnerEnabled) << "the owner took input while the box was up";
+        EXPECT_TRUE(IsWindowEnabled(owner.Handle())) << "the owner stayed disabled after the box";
 
+        // The box comes last, once nothing of the test is left over the screen.
+        ASSERT_FALSE(FakeDDCalls().empty());
+        EXPECT_STREQ("MessageBox", FakeDDCalls().back().pszName) << "after the box:\n"
+                                                                  << FakeDDDescribe(FakeDDCalls());
         EXPECT_EQ(c.nTestWindows, static_cast<int>(watcher.Creations().size()));
         if (c.nTestWindows > 0 && !bPreRegistered && c.pfnArrange != &RefuseWindow)
         {
@@ -330,21 +450,44 @@ TEST_P(FailedConstruction, ShowsOneErrorBoxUndoesEverythingAndThrows)
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, FailedConstruction,
-    ::testing::Values(FailureCase{"RegisterClass", &PreRegisterClass, ERROR_CLASS_ALREADY_EXISTS, 0},
-                      FailureCase{"CreateWindow", &RefuseWindow, ERROR_NOT_ENOUGH_QUOTA, 1},
-                      FailureCase{"DirectDrawCreate", &FailCreate, ERROR_FILE_NOT_FOUND, 1},
-                      FailureCase{"QueryInterface", &FailQuery, ERROR_ACCESS_DENIED, 1},
-                      FailureCase{"SetCooperativeLevel", &FailLevel, ERROR_INVALID_HANDLE, 1},
-                      FailureCase{"SetCooperativeLevelNormal", &FailNormalLevel, ERROR_NOT_ENOUGH_MEMORY, 1},
-                      FailureCase{"SetCooperativeLevelExclusive", &FailExclusiveLevel, ERROR_OUTOFMEMORY, 1},
-                      FailureCase{"CreateSurface", &FailSurface, ERROR_INVALID_PARAMETER, 1},
-                      FailureCase{"GetAttachedSurface", &FailBackBuffer, ERROR_INVALID_WINDOW_HANDLE, 1},
-                      FailureCase{"NoSystemText", &FailWithoutSystemText, 0x2000ABCD, 1}),
+    ::testing::Values(
+        FailureCase{"RegisterClass", &PreRegisterClass, L"Registering the window class failed.",
+                    ERROR_CLASS_ALREADY_EXISTS, 0},
+        FailureCase{"CreateWindow", &RefuseWindow, L"Creating the test window failed.", ERROR_NOT_ENOUGH_QUOTA, 1},
+        FailureCase{"DirectDrawCreate", &FailCreate,
+                    L"Creating the DirectDraw object failed: DDERR_NODIRECTDRAWHW (0x88760233).", 0, 1},
+        FailureCase{"QueryInterface", &FailQuery, L"Asking for IDirectDraw2 failed: E_NOINTERFACE (0x80004002).", 0,
+                    1},
+        FailureCase{"SetCooperativeLevel", &FailLevel,
+                    L"Taking exclusive full-screen control failed: DDERR_EXCLUSIVEMODEALREADYSET (0x88760245).", 0, 1},
+        FailureCase{"SetCooperativeLevelNormal", &FailNormalLevel,
+                    L"Taking exclusive full-screen control failed: DDERR_GENERIC/E_FAIL (0x80004005).", 0, 1},
+        FailureCase{"SetCooperativeLevelExclusive", &FailExclusiveLevel,
+                    L"Taking exclusive full-screen control failed: DDERR_INVALIDPARAMS/E_INVALIDARG (0x80070057).", 0,
+                    1},
+        FailureCase{"CreateSurface", &FailSurface,
+                    L"Creating the primary surface failed: DDERR_OUTOFVIDEOMEMORY (0x8876017C).", 0, 1},
+        FailureCase{"GetAttachedSurface", &FailBackBuffer,
+                    L"Getting the back buffer failed: DDERR_NOTFOUND (0x887600FF).", 0, 1},
+        FailureCase{"CreatePalette", &FailPalette,
+                    L"Creating the palette failed: DDERR_OUTOFMEMORY/E_OUTOFMEMORY (0x8007000E).", 0, 1},
+        FailureCase{"SetPalette", &FailAttachPalette,
+                    L"Attaching the palette to the primary surface failed: DDERR_NOPALETTEHW (0x8876023D).", 0, 1},
+        FailureCase{"UnknownResult", &FailWithUnknownResult, L"Creating the primary surface failed: 0x88760999.", 0,
+                    1},
+        FailureCase{"StaleLastError", &LeaveStaleLastError,
+                    L"Creating the primary surface failed: DDERR_OUTOFVIDEOMEMORY (0x8876017C).", 0, 1},
+        FailureCase{"LastErrorSet", &FailWithLastError,
+                    L"Creating the primary surface failed: DDERR_GENERIC/E_FAIL (0x80004005).",
+                    ERROR_NOT_ENOUGH_MEMORY, 1},
+        FailureCase{"NoSystemText", &FailWithoutSystemText,
+                    L"Creating the primary surface failed: DDERR_GENERIC/E_FAIL (0x80004005).", 0x2000ABCD, 1}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.pszName; });
 
-TEST_F(RendererTest, AFailedBackBufferShowsTheBoxThenReleasesInOrderThenDestroysTheWindow)
+TEST_F(RendererTest, AFailedPaletteReleasesPaletteThenPrimaryThenDirectDrawThenTheWindowThenShowsTheBox)
 {
-    g_fakeDDScript.hrGetAttachedSurface = DDERR_NOTFOUND;
+    g_fakeDDScript.pixelFormat = FakeFormatPalette8();
+    g_fakeDDScript.hrSetPalette = DDERR_NOPALETTEHW;
     const CDisplayDevice device = DeviceOn(kScreen);
     MessageBoxCatcher catcher;
     TestWindowWatcher watcher;
@@ -357,14 +500,21 @@ TEST_F(RendererTest, AFailedBackBufferShowsTheBoxThenReleasesInOrderThenDestroys
     {
     }
     ExpectSteps(5, {{M::GetAttachedSurface, O::Primary, 0},
-                    {M::Note, O::None, 0, "MessageBox"},
+                    {M::AddRef, O::BackBuffer, 1},
+                    {M::GetSurfaceDesc, O::BackBuffer, 0},
+                    {M::GetPixelFormat, O::BackBuffer, 0},
+                    {M::CreatePalette, O::DirectDraw2, 0},
+                    {M::SetPalette, O::Primary, 0},
+                    {M::Release, O::Palette, 0},
                     {M::Release, O::Primary, 0},
                     {M::Release, O::DirectDraw2, 0},
                     {M::Release, O::DirectDraw, 0},
-                    {M::Note, O::None, 0, "DestroyWindow"}},
+                    {M::Note, O::None, 0, "DestroyWindow"},
+                    {M::Note, O::None, 0, "MessageBox"}},
                 "failure path");
     EXPECT_TRUE(watcher.ClassRegisteredAtDestroy());
     EXPECT_FALSE(IsClassRegistered());
+    EXPECT_EQ("", FakeDDLeaks());
 }
 
 TEST_F(RendererTest, DestructionReleasesPrimaryThenDirectDrawThenDestroysWindowThenClass)
@@ -420,7 +570,10 @@ TEST_F(RendererTest, ASecondRendererFailsAtRegistrationAndLeavesTheFirstIntact)
     }
     EXPECT_TRUE(bThrown);
     ASSERT_EQ(1u, catcher.Boxes().size());
-    EXPECT_EQ(SystemText(ERROR_CLASS_ALREADY_EXISTS), catcher.Boxes()[0].strText);
+    EXPECT_EQ(Narrow(kFirstLine + std::wstring(L"Registering the window class failed.\n\n")
+                     + SystemLine(ERROR_CLASS_ALREADY_EXISTS)),
+              Narrow(catcher.Boxes()[0].strText));
+    EXPECT_EQ(pFirst->GetTestWindow(), catcher.Boxes()[0].hOwner) << "the box belongs to the active window";
     EXPECT_EQ(1, FakeDDCount(M::DirectDrawCreate)) << "the second went on after its registration failed";
     EXPECT_EQ(pFirst.get(), g_pRenderer);
     EXPECT_EQ(pFirst->GetTestWindow(), g_hRendererWnd);

@@ -140,7 +140,8 @@ qb_start_openbox() {
   openbox --sm-disable >/dev/null 2>&1 &
   QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
   local i
-  for i in $(seq 1 100); do
+  # A loaded machine can take a while.
+  for i in $(seq 1 300); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     sleep 0.1
   done

@@ -593,7 +593,7 @@ TEST_P(PumpDropsOther, AndEndsThePumpUntilTheNextFrame)
     // The WM_CLOSE that the key-down posted is dropped by the same pump. (A
     // WM_PAINT that Wine makes up for the window may still come out here.)
     const std::vector<MSG> left = TakeQueued(m_hWnd);
-    EXPECT_EQ(0, CountMessages(left, GetParam())) << "the other message was left queued";
+    EXPECT_EQ(0, CountMessages(left, GetParam(), 'A')) << "the other message was left queued";
     EXPECT_EQ(0, CountMessages(left, WM_KEYDOWN));
     EXPECT_EQ(0, CountMessages(left, WM_CLOSE));
 }
@@ -608,12 +608,12 @@ TEST_F(FrameLoopTest, SeveralKeyDownsAreAllDispatchedInOnePump)
     Open(k640);
     for (int i = 0; i < 3; ++i)
         PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, 0);
-    PostMessageW(m_hWnd, WM_MOUSEMOVE, 0, 0);
+    PostMessageW(m_hWnd, WM_MOUSEMOVE, 'A', 0);
     EXPECT_EQ(1u, m_pRenderer->RunFrames(1, 0, 10, 0, 0));
     const std::vector<MSG> left = TakeQueued(m_hWnd);
     EXPECT_EQ(3, CountMessages(left, WM_CLOSE)) << "one WM_CLOSE per dispatched key-down";
     EXPECT_EQ(0, CountMessages(left, WM_KEYDOWN));
-    EXPECT_EQ(0, CountMessages(left, WM_MOUSEMOVE)) << "the message after the key-downs was not taken";
+    EXPECT_EQ(0, CountMessages(left, WM_MOUSEMOVE, 'A')) << "the message after the key-downs was not taken";
 }
 
 TEST_F(FrameLoopTest, ThePumpTakesOnlyTheTestWindowsMessages)

@@ -44,6 +44,14 @@ int CountMessages(const std::vector<MSG>& messages, UINT uMsg)
     return n;
 }
 
+int CountMessages(const std::vector<MSG>& messages, UINT uMsg, WPARAM wParam)
+{
+    int n = 0;
+    for (const MSG& msg : messages)
+        n += msg.message == uMsg && msg.wParam == wParam ? 1 : 0;
+    return n;
+}
+
 bool IsClassRegistered()
 {
     WNDCLASSW wc;

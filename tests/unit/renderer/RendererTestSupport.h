@@ -23,6 +23,9 @@ std::wstring SystemText(DWORD dwError);
 // Takes every message queued for hWnd off the queue and returns it.
 std::vector<MSG> TakeQueued(HWND hWnd);
 int CountMessages(const std::vector<MSG>& messages, UINT uMsg);
+// Only those posted with that wParam: Wine makes up mouse moves of its own
+// for a window that appears under the pointer, and they may come at any time.
+int CountMessages(const std::vector<MSG>& messages, UINT uMsg, WPARAM wParam);
 
 bool IsClassRegistered();
 

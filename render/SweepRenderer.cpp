@@ -2,6 +2,14 @@
 
 #include "render/SetUpFailure.h"
 
+// DirectDraw checks each structure's dwSize; these are the sizes that 32-bit
+// Windows expects.
+#if defined(_M_IX86) || defined(__i386__)
+static_assert(sizeof(DDSURFACEDESC) == 108, "DDSURFACEDESC as 32-bit DirectDraw expects it");
+static_assert(sizeof(DDBLTFX) == 100, "DDBLTFX as 32-bit DirectDraw expects it");
+static_assert(sizeof(DDPIXELFORMAT) == 32, "DDPIXELFORMAT as 32-bit DirectDraw expects it");
+#endif
+
 CSweepRenderer* g_pRenderer = nullptr;
 HWND g_hRendererWnd = nullptr;
 

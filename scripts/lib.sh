@@ -3,10 +3,18 @@
 
 QB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QB_BUILD="${QB_BUILD:-$QB_ROOT/build}"
+# The shipped 32-bit program, and the same sources built for 64-bit Windows,
+# which Linux runs under 64-bit Wine.
+QB_EXE="$QB_BUILD/quillaby.exe"
+QB_EXE64="$QB_BUILD/quillaby64.exe"
 export WINEPREFIX="$QB_BUILD/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree=;mshtml="
-QB_PACKAGES="cmake g++-mingw-w64-i686 googletest wine wine32:i386 fonts-wine xvfb xdotool imagemagick"
+. "$QB_ROOT/scripts/wine-env.sh"
+# 64-bit Wine only: no i386 package and no foreign architecture, so the
+# install works on a kernel without 32-bit support and never waits on a
+# mirror's i386 index.
+QB_PACKAGES="cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 fonts-wine xvfb xdotool imagemagick"
 # The tests' other desktops: a window manager, and Xorg's dummy driver for two
 # monitors side by side (set up with xrandr).
 QB_TEST_PACKAGES="openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils"
@@ -15,7 +23,35 @@ qb_as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Installs the missing packages, non-interactively; does nothing when all are there.
+# Runs apt-get quietly; on failure shows apt's own error lines and returns
+# non-zero.
+qb_apt() {
+  local log status
+  log=$(mktemp)
+  qb_as_root env DEBIAN_FRONTEND=noninteractive apt-get "$@" >"$log" 2>&1
+  status=$?
+  if [ "$status" != 0 ]; then
+    echo "apt-get $1 failed (exit status $status):" >&2
+    grep -E '^(E|W|Err):|broken|unmet|Depends:|unexpected size' "$log" | head -n 20 >&2 ||
+      tail -n 20 "$log" >&2
+  fi
+  rm -f "$log"
+  return "$status"
+}
+
+# Installs the packages named, non-interactively. The package index is read
+# a second time after a short wait when the first try fails, as it does while
+# a mirror is half synced.
+qb_apt_install() {
+  if ! qb_apt update -qq; then
+    echo "Trying the package index again in 15 s" >&2
+    sleep 15
+    qb_apt update -qq || return 1
+  fi
+  qb_apt install -y -qq -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "$@"
+}
+
+# Installs the missing packages; does nothing when all are there.
 qb_install() {
   local missing="" p
   for p in $QB_PACKAGES ${QB_WANT_TEST_PACKAGES:+$QB_TEST_PACKAGES}; do
@@ -25,22 +61,56 @@ qb_install() {
   [ -x /usr/bin/import ] || missing="$missing imagemagick"
   [ -z "$missing" ] && return 0
   echo "Installing:$missing"
+  qb_apt_install $missing
+}
+
+# Whether this machine can run the shipped 32-bit program under Wine, found out
+# by running a tiny 32-bit program, not guessed from the kernel's version;
+# installs Wine's 32-bit loader where it is missing. When it can't, prints why
+# and returns non-zero.
+qb_can_run_32bit() {
+  local dir err status
+  dir=$(mktemp -d)
+  printf '.globl _start\n_start:\n movl $1, %%eax\n xorl %%ebx, %%ebx\n int $0x80\n' >"$dir/exit.s"
+  if ! as --32 -o "$dir/exit.o" "$dir/exit.s" 2>/dev/null || ! ld -m elf_i386 -o "$dir/exit" "$dir/exit.o" 2>/dev/null; then
+    rm -rf "$dir"
+    echo "binutils could not make the tiny 32-bit program that would tell whether this machine runs 32-bit programs"
+    return 1
+  fi
+  err=$("$dir/exit" 2>&1)
+  status=$?
+  rm -rf "$dir"
+  if [ "$status" != 0 ]; then
+    echo "this machine's kernel runs no 32-bit program (a tiny one failed: ${err##*: })"
+    return 1
+  fi
+  [ -x /usr/lib/wine/wine ] && return 0
+  echo "Installing Wine's 32-bit loader (wine32:i386)" >&2
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     qb_as_root dpkg --add-architecture i386
   fi
-  qb_as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  qb_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-    -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold $missing >/dev/null
+  if ! qb_apt_install wine32:i386 >&2 || [ ! -x /usr/lib/wine/wine ]; then
+    echo "Wine's 32-bit loader (wine32:i386) could not be installed"
+    return 1
+  fi
 }
 
 # Configures once, then builds only what changed.
 qb_build() {
+  local toolchain="$QB_ROOT/cmake/mingw-x86_64.cmake"
+  # A build folder configured for another toolchain (the tests were once
+  # 32-bit) is configured again.
+  if [ -f "$QB_BUILD/CMakeCache.txt" ] &&
+    ! grep -q -x -F "CMAKE_TOOLCHAIN_FILE:FILEPATH=$toolchain" "$QB_BUILD/CMakeCache.txt"; then
+    echo "Configuring $QB_BUILD again for the 64-bit toolchain"
+    rm -rf "$QB_BUILD/CMakeCache.txt" "$QB_BUILD/CMakeFiles"
+  fi
   if [ ! -f "$QB_BUILD/CMakeCache.txt" ]; then
-    cmake -S "$QB_ROOT" -B "$QB_BUILD" -DCMAKE_TOOLCHAIN_FILE="$QB_ROOT/cmake/mingw-i686.cmake" >/dev/null
+    cmake -S "$QB_ROOT" -B "$QB_BUILD" -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
   fi
   cmake --build "$QB_BUILD" -j "$(nproc)" -- --no-print-directory | grep -v -E '^\[ *[0-9]+%\]|^Consolidate|^Scanning' || true
   [ "${PIPESTATUS[0]}" = 0 ] || return 1
-  [ -f "$QB_BUILD/quillaby.exe" ]
+  [ -f "$QB_EXE" ] && [ -f "$QB_EXE64" ]
 }
 
 # Creates the private Wine prefix on first use, and gives it Wine's own fonts.
@@ -48,15 +118,23 @@ qb_build() {
 # no window manager in Xvfb, Wine would otherwise wait two seconds for one
 # whenever it hides a window.
 qb_prefix() {
-  local managed=${1:-managed}
+  local managed=${1:-managed} arch=win64
+  [ "${QB_WINE_BITS:-64}" = 32 ] && arch=win32
+  # A prefix of the other kind (the tests' prefixes were once made by 32-bit
+  # Wine) is made anew: Wine refuses to run in it.
+  if [ -f "$WINEPREFIX/system.reg" ] && ! grep -q -x "#arch=$arch" "$WINEPREFIX/system.reg"; then
+    echo "Making the Wine prefix in $WINEPREFIX anew, as a $arch one"
+    rm -rf "$WINEPREFIX"
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix in $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
+    # 64-bit Wine alone says it can't find syswow64's rundll32: harmless.
+    WINEARCH=$arch qb_wine wineboot -i >/dev/null 2>&1
+    qb_wineserver -w
   fi
   if [ "$managed" = unmanaged ] && [ ! -f "$WINEPREFIX/.quillaby-unmanaged" ]; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
+    qb_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    qb_wineserver -w
     touch "$WINEPREFIX/.quillaby-unmanaged"
   fi
   qb_prefix_fonts

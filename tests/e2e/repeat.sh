@@ -15,7 +15,7 @@ RSS_SLACK_KB=2048
 KEYS=(space a Return F5 k)
 
 rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$QB_PID/status"; }
-check_eq "the Linux process whose memory is read" "quillaby.exe" "$(cat "/proc/$QB_PID/comm")"
+check_eq "the Linux process whose memory is read" "$(basename "$QB_EXE")" "$(cat "/proc/$QB_PID/comm")"
 
 windows_before=$(qb_probe windows)
 echo "before the first run: $windows_before windows, VmRSS $(rss) kB"

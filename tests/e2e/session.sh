@@ -39,7 +39,7 @@ qb_own_processes() {
     pid=${dir#/proc/}
     comm=$(cat "$dir/comm" 2>/dev/null) || continue
     case "$comm" in
-      quillaby.exe | winhlp32.exe | quillaby_probe.exe) ;;
+      quillaby.exe | quillaby64.exe | winhlp32.exe | quillaby_probe.exe) ;;
       *) continue ;;
     esac
     [ "$(awk '$3 == "Z" { print "zombie" }' "$dir/stat" 2>/dev/null)" = zombie ] && continue
@@ -51,7 +51,7 @@ qb_own_processes() {
 qb_e2e_cleanup() {
   local pid comm
   if qb_program_alive; then
-    echo "cleanup: ending quillaby.exe ($QB_PID)"
+    echo "cleanup: ending the program ($QB_PID)"
     kill "$QB_PID" 2>/dev/null
   fi
   [ -n "$QB_PID" ] && wait "$QB_PID" 2>/dev/null

@@ -7,7 +7,7 @@ set -u
 . "$(dirname "$0")/session.sh"
 qb_e2e_init
 kind=${QB_SLOT_KIND:-none}
-check_match "the slot's kind" 'desktop|dualhead|depth16|depth8' "$kind"
+check_match "the slot's kind" 'bare|desktop|dualhead|depth16|depth8' "$kind"
 qb_start || exit 1
 
 BAR="#FF8000"

@@ -190,7 +190,7 @@ TEST_P(FrameFills, AreSixInOrderWithExactRectanglesAndPixelValues)
     const std::vector<FakeDDCall> formats = CallsFrom(m_nFrom, M::GetPixelFormat);
     ASSERT_EQ(1u, formats.size()) << "the format is asked once per run";
     EXPECT_EQ(FakeDDObjectName(FakeDDObject::BackBuffer), std::string(FakeDDObjectName(formats[0].object)));
-    EXPECT_EQ(32u, formats[0].dwSize);
+    EXPECT_EQ(kPixelFormatSize, formats[0].dwSize);
 
     const std::vector<std::vector<FakeDDCall>> frames = FillsByFrame(m_nFrom);
     ASSERT_EQ(2u, frames.size());
@@ -218,7 +218,7 @@ TEST_P(FrameFills, AreSixInOrderWithExactRectanglesAndPixelValues)
             EXPECT_EQ(Hex(kFillAsync), Hex(blt.dwFlags)) << where;
             EXPECT_EQ(nullptr, blt.pSource) << where;
             EXPECT_FALSE(blt.bSourceRect) << where;
-            EXPECT_EQ(100u, blt.dwSize) << where;
+            EXPECT_EQ(kBltFxSize, blt.dwSize) << where;
             EXPECT_TRUE(blt.bOtherFxZero) << where;
         }
     }
@@ -347,7 +347,7 @@ TEST_F(FrameLoopTest, FillRectRetriesARefusedAsyncFillOnceWithWait)
             EXPECT_EQ(Hex(kFillWait), Hex(blts[1].dwFlags));
             EXPECT_EQ(Text(rc), Text(blts[1].rcDest));
             EXPECT_EQ(Hex(0x1234), Hex(blts[1].dwFillColor));
-            EXPECT_EQ(100u, blts[1].dwSize);
+            EXPECT_EQ(kBltFxSize, blts[1].dwSize);
         }
     }
 }

@@ -17,6 +17,12 @@
 
 extern const GUID kDeviceGuid;
 
+// The sizes that DirectDraw expects in each structure's dwSize: 32-bit
+// Windows' own in a 32-bit build, the structure's size in a 64-bit one.
+constexpr DWORD kSurfaceDescSize = sizeof(void*) == 4 ? 108 : sizeof(DDSURFACEDESC);
+constexpr DWORD kBltFxSize = sizeof(void*) == 4 ? 100 : sizeof(DDBLTFX);
+constexpr DWORD kPixelFormatSize = sizeof(void*) == 4 ? 32 : sizeof(DDPIXELFORMAT);
+
 // The system's message text for a last-error code, as the renderer shows it.
 std::wstring SystemText(DWORD dwError);
 

@@ -62,11 +62,11 @@ TEST_F(RendererTest, AsksDirectDrawForExactlyWhatTheFullScreenTestNeeds)
 
     const FakeDDCall surface = FakeDDCallsOf(M::CreateSurface).at(0);
     DDSURFACEDESC expected = {};
-    expected.dwSize = 108;
+    expected.dwSize = kSurfaceDescSize;
     expected.dwFlags = 0x21;
     expected.dwBackBufferCount = 1;
     expected.ddsCaps.dwCaps = 0x218;
-    EXPECT_EQ(108u, surface.desc.dwSize);
+    EXPECT_EQ(kSurfaceDescSize, surface.desc.dwSize);
     EXPECT_EQ(Hex(0x21), Hex(surface.desc.dwFlags));
     EXPECT_EQ(1u, surface.desc.dwBackBufferCount);
     EXPECT_EQ(Hex(0x218), Hex(surface.desc.ddsCaps.dwCaps));
@@ -74,8 +74,8 @@ TEST_F(RendererTest, AsksDirectDrawForExactlyWhatTheFullScreenTestNeeds)
     EXPECT_EQ(nullptr, surface.pOuter);
 
     EXPECT_EQ(Hex(DDSCAPS_BACKBUFFER), Hex(FakeDDCallsOf(M::GetAttachedSurface).at(0).caps.dwCaps));
-    EXPECT_EQ(108u, FakeDDCallsOf(M::GetSurfaceDesc).at(0).dwSize);
-    EXPECT_EQ(32u, FakeDDCallsOf(M::GetPixelFormat).at(0).dwSize);
+    EXPECT_EQ(kSurfaceDescSize, FakeDDCallsOf(M::GetSurfaceDesc).at(0).dwSize);
+    EXPECT_EQ(kPixelFormatSize, FakeDDCallsOf(M::GetPixelFormat).at(0).dwSize);
 
     EXPECT_TRUE(pRenderer->IsRunning());
     EXPECT_EQ(pRenderer.get(), g_pRenderer);

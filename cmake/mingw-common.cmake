@@ -1,9 +1,10 @@
-# Shared by the two toolchain files: Debian's mingw-w64 for 32-bit Windows in
-# the thread variant that QUILLABY_THREADS names (posix or win32).
+# Shared by the toolchain files: Debian's mingw-w64 for Windows on the
+# processor that QUILLABY_ARCH names (i686 or x86_64), in the thread variant
+# that QUILLABY_THREADS names (posix or win32).
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_SYSTEM_PROCESSOR ${QUILLABY_ARCH})
 
-set(MINGW_PREFIX i686-w64-mingw32)
+set(MINGW_PREFIX ${QUILLABY_ARCH}-w64-mingw32)
 set(CMAKE_C_COMPILER   ${MINGW_PREFIX}-gcc-${QUILLABY_THREADS})
 set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-${QUILLABY_THREADS})
 set(CMAKE_RC_COMPILER  ${MINGW_PREFIX}-windres)

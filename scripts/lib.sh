@@ -41,12 +41,13 @@ qb_apt() {
 
 # Installs the packages named, non-interactively. The package index is read
 # a second time after a short wait when the first try fails, as it does while
-# a mirror is half synced.
+# a mirror is half synced; the install is tried even when both fail, since
+# what is missing may not need the part that failed.
 qb_apt_install() {
   if ! qb_apt update -qq; then
-    echo "Trying the package index again in 15 s" >&2
+    echo "Reading the package index again in 15 s" >&2
     sleep 15
-    qb_apt update -qq || return 1
+    qb_apt update -qq || echo "Going on with the package index that apt has" >&2
   fi
   qb_apt install -y -qq -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "$@"
 }

@@ -343,6 +343,12 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         return 0;
 
     GetKeyboardState(m_abKeysAtStart);
+    LARGE_INTEGER ticksPerSecond;
+    QueryPerformanceFrequency(&ticksPerSecond);
+    DWORD dwRefresh = 0;
+    if (m_pDD->GetMonitorFrequency(&dwRefresh) != DD_OK)
+        dwRefresh = 0;
+    m_pacing.Begin(ticksPerSecond.QuadPart, dwRefresh);
 
     RECT rcScreen = {0, 0, m_nWidth, m_nHeight};
     RECT rcTop = {0, 0, m_nWidth, 1};
@@ -382,7 +388,12 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         }
         // Only frames that reached the screen count towards the rate.
         if (hr == DD_OK)
+        {
             ++nFrames;
+            LARGE_INTEGER shown;
+            QueryPerformanceCounter(&shown);
+            m_pacing.AddFrame(shown.QuadPart);
+        }
 
         PumpKeys();
         if (!m_bRunning)
@@ -395,11 +406,16 @@ void CSweepRenderer::WaitForDisplay()
     // Another program holds the display. Trying again at full speed would burn
     // a core for nothing: sleep until the test window has news, or a short
     // while, so that the picture comes back soon after the display does.
+    LARGE_INTEGER from;
+    QueryPerformanceCounter(&from);
     do
     {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kLostRetryMs, QS_ALLINPUT);
         PumpKeys();
     } while (m_bRunning && m_pPrimary->Restore() != DD_OK);
+    LARGE_INTEGER to;
+    QueryPerformanceCounter(&to);
+    m_pacing.AddLostTime(from.QuadPart, to.QuadPart);
 }
 
 void CSweepRenderer::PumpKeys()

@@ -411,6 +411,7 @@ TEST_P(Flips, RestoreALostSurfaceAndCountOnlyTheFramesShown)
         }
     }
     EXPECT_EQ(6u * c.nDrawn, CallsFrom(m_nFrom, M::Blt).size()) << c.pszName << ": six fills per frame drawn";
+    EXPECT_EQ(c.nExpectedFrames, m_pRenderer->GetPacing().Summarize().nFrames) << c.pszName << ": frames timed";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -482,6 +483,9 @@ TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
     g_fakeDDScript.onCall = nullptr;
 
     EXPECT_EQ(1u, nFrames) << "only the frame after the display came back was shown";
+    const double dLost = m_pRenderer->GetPacing().Summarize().dLostSeconds;
+    EXPECT_GE(dLost, kLostMs / 1000.0 - 0.02) << "seconds lost";
+    EXPECT_LE(dLost, kLostMs / 1000.0 + 0.5) << "seconds lost";
     // A try every 10 ms at the most; a loop that spins makes thousands.
     EXPECT_GE(nFailedRestores, 2);
     EXPECT_LE(nFailedRestores, static_cast<int>(kLostMs / 10 + 2)) << "tries to restore in " << kLostMs << " ms lost";
@@ -516,6 +520,43 @@ TEST_F(FrameLoopTest, AKeyEndsTheRunWhileTheDisplayIsLost)
     g_fakeDDScript.onCall = nullptr;
     EXPECT_EQ(3u, CallsFrom(m_nFrom, M::Restore).size()) << "the key was taken during the wait after the third try";
     EXPECT_EQ(1u, CallsFrom(m_nFrom, M::Flip).size());
+}
+
+struct RefreshCase
+{
+    HRESULT hr;
+    DWORD dwAnswer;
+    DWORD nExpectedHz;
+};
+
+TEST_F(FrameLoopTest, TheDisplaysRefreshIsAskedOnceBeforeTheFirstFrame)
+{
+    const RefreshCase kCases[] = {{DD_OK, 75, 75}, {DD_OK, 0, 0}, {DD_OK, 1001, 0}, {DDERR_UNSUPPORTED, 75, 0}};
+    for (const RefreshCase& c : kCases)
+    {
+        m_pRenderer.reset();
+        ResetFakeDirectDraw();
+        g_fakeDDScript.hrGetMonitorFrequency = c.hr;
+        g_fakeDDScript.dwMonitorFrequency = c.dwAnswer;
+        Open(k640);
+        ASSERT_EQ(3u, RunUntilFlip(3, 1, 0, 10));
+        const std::string strCase = Hex(static_cast<DWORD>(c.hr)) + " with " + std::to_string(c.dwAnswer);
+        const std::vector<FakeDDCall> asked = CallsFrom(m_nFrom, M::GetMonitorFrequency);
+        ASSERT_EQ(1u, asked.size()) << strCase;
+        EXPECT_EQ(FakeDDObjectName(FakeDDObject::DirectDraw2), std::string(FakeDDObjectName(asked[0].object)));
+        size_t nAsked = 0, nFirstFill = 0;
+        for (size_t i = m_nFrom; i < FakeDDCalls().size(); ++i)
+        {
+            if (FakeDDCalls()[i].method == M::GetMonitorFrequency)
+                nAsked = i;
+            if (FakeDDCalls()[i].method == M::Blt && nFirstFill == 0)
+                nFirstFill = i;
+        }
+        EXPECT_LT(nAsked, nFirstFill) << strCase << ": asked before the first frame";
+        const FramePacingSummary pacing = m_pRenderer->GetPacing().Summarize();
+        EXPECT_EQ(c.nExpectedHz, pacing.nDisplayHz) << strCase;
+        EXPECT_EQ(3u, pacing.nFrames) << strCase;
+    }
 }
 
 struct KeyDown

@@ -394,6 +394,12 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
             QueryPerformanceCounter(&shown);
             m_pacing.AddFrame(shown.QuadPart);
         }
+        // Any other failure showed nothing either, and trying again at once
+        // would spin as a lost display would.
+        else if (hr != DDERR_SURFACELOST)
+        {
+            WaitForDisplay();
+        }
 
         PumpKeys();
         if (!m_bRunning)
@@ -403,9 +409,10 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
 
 void CSweepRenderer::WaitForDisplay()
 {
-    // Another program holds the display. Trying again at full speed would burn
-    // a core for nothing: sleep until the test window has news, or a short
-    // while, so that the picture comes back soon after the display does.
+    // Another program holds the display, or the display takes no flips.
+    // Trying again at full speed would burn a core for nothing: sleep until
+    // the test window has news, or a short while, so that the picture comes
+    // back soon after the display does.
     LARGE_INTEGER from;
     QueryPerformanceCounter(&from);
     do

@@ -65,9 +65,10 @@ private:
     void ReleaseSurfacesAndDirectDraw();
     // Dispatches the test window's queued key-downs up to its first other message.
     void PumpKeys();
-    // While the surfaces can't be restored: waits without spinning, still
-    // taking keys, until they can or a key ends the run. The time counts as
-    // lost in the pacing record.
+    // While the display shows nothing (lost surfaces that can't be restored,
+    // flips that fail): waits without spinning, still taking keys, until the
+    // surfaces can be restored or a key ends the run. The time counts as lost
+    // in the pacing record.
     void WaitForDisplay();
 
     IDirectDraw2* m_pDD;

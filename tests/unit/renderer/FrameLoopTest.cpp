@@ -448,8 +448,18 @@ INSTANTIATE_TEST_SUITE_P(
                  2,
                  1,
                  {M::Flip, M::Restore, M::Flip, M::Restore, M::Restore, M::Flip}},
-        FlipCase{"OtherErrorIsNotCounted", {DDERR_GENERIC}, DD_OK, {}, DD_OK, 3, 3, 2, {M::Flip, M::Flip, M::Flip}},
-        FlipCase{"NoFlipEverShown", {}, DDERR_GENERIC, {}, DD_OK, 2, 2, 0, {M::Flip, M::Flip}}),
+        // A flip that fails otherwise is waited out as a lost display is,
+        // until the surfaces restore; the key of the last frame ends the wait.
+        FlipCase{"OtherErrorIsNotCounted",
+                 {DDERR_GENERIC},
+                 DD_OK,
+                 {},
+                 DD_OK,
+                 3,
+                 3,
+                 2,
+                 {M::Flip, M::Restore, M::Flip, M::Flip}},
+        FlipCase{"NoFlipEverShown", {}, DDERR_GENERIC, {}, DD_OK, 2, 2, 0, {M::Flip, M::Restore, M::Flip}}),
     [](const ::testing::TestParamInfo<FlipCase>& info) { return info.param.pszName; });
 
 TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
@@ -505,6 +515,32 @@ TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
     ASSERT_EQ(expected.size(), got.size()) << FakeDDDescribe(CallsFrom(m_nFrom, M::Flip));
     for (size_t i = 0; i < got.size(); ++i)
         EXPECT_EQ(FakeDDMethodName(expected[i]), std::string(FakeDDMethodName(got[i]))) << "call " << i;
+}
+
+TEST_F(FrameLoopTest, AFlipThatKeepsFailingIsWaitedOutAsALostDisplay)
+{
+    // Refused for a stretch of real time with something other than a lost
+    // surface; then the flips go through and a key comes with the first.
+    const DWORD kFailingMs = 300;
+    g_fakeDDScript.flip.hrThen = DDERR_GENERIC;
+    DWORD dwFailingSince = 0;
+    g_fakeDDScript.onCall = [&](const FakeDDCall& call) {
+        if (call.method != M::Flip)
+            return;
+        if (dwFailingSince == 0)
+            dwFailingSince = GetTickCount();
+        if (call.hr == DD_OK)
+            PostMessageW(m_hWnd, WM_KEYDOWN, VK_SPACE, 0);
+        else if (GetTickCount() - dwFailingSince >= kFailingMs)
+            g_fakeDDScript.flip.hrThen = DD_OK;
+    };
+    Open(k640);
+    EXPECT_EQ(1u, m_pRenderer->RunFrames(1, 0, 10, 0, 0));
+    g_fakeDDScript.onCall = nullptr;
+    const size_t nFlips = CallsFrom(m_nFrom, M::Flip).size();
+    EXPECT_GE(nFlips, 3u);
+    EXPECT_LE(nFlips, kFailingMs / 10 + 3) << "flips tried in " << kFailingMs << " ms of failures";
+    EXPECT_GE(m_pRenderer->GetPacing().Summarize().dLostSeconds, kFailingMs / 1000.0 - 0.02) << "seconds lost";
 }
 
 TEST_F(FrameLoopTest, AKeyEndsTheRunWhileTheDisplayIsLost)

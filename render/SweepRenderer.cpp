@@ -1,5 +1,6 @@
 #include "render/SweepRenderer.h"
 
+#include "render/HeldKeyFilter.h"
 #include "render/SetUpFailure.h"
 
 // DirectDraw checks each structure's dwSize; these are the sizes that 32-bit
@@ -267,7 +268,12 @@ void CSweepRenderer::Fail(const SetUpProgress& progress, const wchar_t* pszStep,
     if (progress.bRegistered)
         UnregisterClassW(kClassName, m_hInst);
     // Only now: the topmost test window and exclusive mode would hide the box.
-    MessageBoxW(IsWindow(progress.hOwner) ? progress.hOwner : nullptr, strText.c_str(), L"Error", MB_OK);
+    {
+        // The Enter that pressed Run may still be down: its repeats would
+        // close the box before it could be read.
+        const CHeldKeyFilter heldKeys;
+        MessageBoxW(IsWindow(progress.hOwner) ? progress.hOwner : nullptr, strText.c_str(), L"Error", MB_OK);
+    }
     throw s_szError;
 }
 

@@ -11,7 +11,6 @@ qb_start || exit 1
 
 PAUSES=${QB_PAUSES:-0.3}
 check_eq "the pacing line before any run" "" "$(qb_field $QB_ID_PACING)"
-echo "GetMonitorFrequency: $(qb_probe refresh)"
 for pause in $PAUSES; do
   what="paused for $pause s"
   qb_click "$QB_ID_RUN"

@@ -20,8 +20,6 @@
 //   probe devices               DirectDraw's devices as the device list keeps
 //                               them: "INDEX|DRIVER|monitor L T R B|primary"
 //   probe clip TEXT             puts TEXT on the clipboard, as a copy would
-//   probe refresh               what IDirectDraw2::GetMonitorFrequency answers
-//                               for the primary display: "RESULT HZ"
 //
 // Several commands may follow each other, separated by ";" words. Results go
 // to stdout as UTF-8; the exit status is 0 on success, 1 when the thing
@@ -393,30 +391,6 @@ int CmdDevices()
     return 0;
 }
 
-int CmdRefresh()
-{
-    IDirectDraw* pDD = nullptr;
-    HRESULT hr = DirectDrawCreate(nullptr, &pDD, nullptr);
-    if (hr != DD_OK)
-    {
-        std::fprintf(stderr, "probe: DirectDrawCreate gave 0x%08lX\n", static_cast<unsigned long>(hr));
-        return 1;
-    }
-    IDirectDraw2* pDD2 = nullptr;
-    hr = pDD->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&pDD2));
-    pDD->Release();
-    if (hr != S_OK)
-    {
-        std::fprintf(stderr, "probe: QueryInterface for IDirectDraw2 gave 0x%08lX\n", static_cast<unsigned long>(hr));
-        return 1;
-    }
-    DWORD dwHz = 0;
-    hr = pDD2->GetMonitorFrequency(&dwHz);
-    pDD2->Release();
-    std::printf("0x%08lX %lu\n", static_cast<unsigned long>(hr), static_cast<unsigned long>(dwHz));
-    return 0;
-}
-
 HWND FindByArgs(const char* className, const char* title)
 {
     const std::wstring wideClass = FromUtf8(className);
@@ -489,7 +463,7 @@ int CmdClip(const char* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: probe wait|gone|fields|text|combo|center|closebox|dialog-rect|windows|testwin|"
-                         "find|where|classatom|clip|testwin-rect|devices|refresh ...\n");
+                         "find|where|classatom|clip|testwin-rect|devices ...\n");
     return 2;
 }
 
@@ -531,8 +505,6 @@ int RunCommand(int argc, char** argv)
         return CmdTestWinRect();
     if (command == "devices")
         return CmdDevices();
-    if (command == "refresh")
-        return CmdRefresh();
     return Usage();
 }
 }

@@ -585,59 +585,31 @@ TEST_F(RendererTest, ASecondRendererFailsAtRegistrationAndLeavesTheFirstIntact)
 
 namespace
 {
-// Answers the error box as a person still holding the Enter that pressed Run:
-// its repeats come first; a moment later, if the box is still up, a fresh
-// press; and a moment after that, if even that was ignored, the OK command.
-class HeldEnterAtTheBox
+// The person still holds the Enter that pressed Run: its repeats reach the
+// error box first; a moment later, if the box is still up, a fresh press; and
+// if even that leaves it up, the OK command.
+int s_nBoxTicks = 0;
+
+void CALLBACK PressEnterAgain(HWND hBox, UINT, UINT_PTR, DWORD)
 {
-public:
-    HeldEnterAtTheBox() : m_hHook(SetWindowsHookExW(WH_CBT, &HookProc, nullptr, GetCurrentThreadId()))
-    {
-        s_pActive = this;
-    }
-    ~HeldEnterAtTheBox()
-    {
-        UnhookWindowsHookEx(m_hHook);
-        s_pActive = nullptr;
-    }
-    HeldEnterAtTheBox(const HeldEnterAtTheBox&) = delete;
-    HeldEnterAtTheBox& operator=(const HeldEnterAtTheBox&) = delete;
+    if (++s_nBoxTicks == 1)
+        PostMessageW(GetDlgItem(hBox, IDOK), WM_KEYDOWN, VK_RETURN, kKeyPressed);
+    else
+        PostMessageW(hBox, WM_COMMAND, IDOK, 0);
+}
 
-    int m_nBoxes = 0;
-    bool m_bUpAfterRepeats = false;
-    bool m_bFreshPressIgnored = false;
-
-private:
-    static LRESULT CALLBACK HookProc(int nCode, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK RepeatEnterAtTheBox(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    HWND hWnd = reinterpret_cast<HWND>(wParam);
+    WCHAR szClass[16] = L"";
+    if (nCode == HCBT_ACTIVATE && GetClassNameW(hWnd, szClass, 16) != 0 && lstrcmpW(szClass, L"#32770") == 0)
     {
-        HWND hWnd = reinterpret_cast<HWND>(wParam);
-        WCHAR szClass[16] = L"";
-        if (nCode == HCBT_ACTIVATE && GetClassNameW(hWnd, szClass, 16) != 0 && lstrcmpW(szClass, L"#32770") == 0)
-        {
-            ++s_pActive->m_nBoxes;
-            for (int i = 0; i < 3; ++i)
-                PostMessageW(GetDlgItem(hWnd, IDOK), WM_KEYDOWN, VK_RETURN, kKeyRepeated);
-            SetTimer(hWnd, 1, 200, &TimerProc);
-        }
-        return CallNextHookEx(nullptr, nCode, wParam, lParam);
+        for (int i = 0; i < 3; ++i)
+            PostMessageW(GetDlgItem(hWnd, IDOK), WM_KEYDOWN, VK_RETURN, kKeyRepeated);
+        SetTimer(hWnd, 1, 200, &PressEnterAgain);
     }
-    static void CALLBACK TimerProc(HWND hWnd, UINT, UINT_PTR, DWORD)
-    {
-        if (!s_pActive->m_bUpAfterRepeats)
-        {
-            s_pActive->m_bUpAfterRepeats = true;
-            PostMessageW(GetDlgItem(hWnd, IDOK), WM_KEYDOWN, VK_RETURN, kKeyPressed);
-            return;
-        }
-        s_pActive->m_bFreshPressIgnored = true;
-        PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
-    }
-
-    static HeldEnterAtTheBox* s_pActive;
-    HHOOK m_hHook;
-};
-
-HeldEnterAtTheBox* HeldEnterAtTheBox::s_pActive = nullptr;
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
 }
 
 TEST_F(RendererTest, AKeyHeldSinceBeforeTheRunLeavesTheErrorBoxUp)
@@ -645,16 +617,9 @@ TEST_F(RendererTest, AKeyHeldSinceBeforeTheRunLeavesTheErrorBoxUp)
     g_fakeDDScript.hrCreate = DDERR_NODIRECTDRAWHW;
     const CDisplayDevice device = DeviceOn(kScreen);
     const HeldKeys held({VK_RETURN});
-    HeldEnterAtTheBox person;
-    try
-    {
-        CSweepRenderer renderer(device, m_hInst);
-        ADD_FAILURE() << "construction succeeded";
-    }
-    catch (char*)
-    {
-    }
-    EXPECT_EQ(1, person.m_nBoxes);
-    EXPECT_TRUE(person.m_bUpAfterRepeats) << "the repeats of the held Enter closed the box";
-    EXPECT_FALSE(person.m_bFreshPressIgnored) << "a fresh press of Enter left the box up";
+    s_nBoxTicks = 0;
+    HHOOK hHook = SetWindowsHookExW(WH_CBT, &RepeatEnterAtTheBox, nullptr, GetCurrentThreadId());
+    EXPECT_THROW(CSweepRenderer renderer(device, m_hInst), char*);
+    UnhookWindowsHookEx(hHook);
+    EXPECT_EQ(1, s_nBoxTicks) << "0: the repeats of the held Enter closed the box; 2: a fresh press left it up";
 }

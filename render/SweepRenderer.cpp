@@ -1,5 +1,6 @@
 #include "render/SweepRenderer.h"
 
+#include "render/HeldKeyFilter.h"
 #include "render/SetUpFailure.h"
 
 // DirectDraw checks each structure's dwSize; these are the sizes that 32-bit
@@ -267,7 +268,12 @@ void CSweepRenderer::Fail(const SetUpProgress& progress, const wchar_t* pszStep,
     if (progress.bRegistered)
         UnregisterClassW(kClassName, m_hInst);
     // Only now: the topmost test window and exclusive mode would hide the box.
-    MessageBoxW(IsWindow(progress.hOwner) ? progress.hOwner : nullptr, strText.c_str(), L"Error", MB_OK);
+    {
+        // The Enter that pressed Run may still be down: its repeats would
+        // close the box before it could be read.
+        const CHeldKeyFilter heldKeys;
+        MessageBoxW(IsWindow(progress.hOwner) ? progress.hOwner : nullptr, strText.c_str(), L"Error", MB_OK);
+    }
     throw s_szError;
 }
 
@@ -343,6 +349,12 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         return 0;
 
     GetKeyboardState(m_abKeysAtStart);
+    LARGE_INTEGER ticksPerSecond;
+    QueryPerformanceFrequency(&ticksPerSecond);
+    DWORD dwRefresh = 0;
+    if (m_pDD->GetMonitorFrequency(&dwRefresh) != DD_OK)
+        dwRefresh = 0;
+    m_pacing.Begin(ticksPerSecond.QuadPart, dwRefresh);
 
     RECT rcScreen = {0, 0, m_nWidth, m_nHeight};
     RECT rcTop = {0, 0, m_nWidth, 1};
@@ -382,7 +394,18 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         }
         // Only frames that reached the screen count towards the rate.
         if (hr == DD_OK)
+        {
             ++nFrames;
+            LARGE_INTEGER shown;
+            QueryPerformanceCounter(&shown);
+            m_pacing.AddFrame(shown.QuadPart);
+        }
+        // Any other failure showed nothing either, and trying again at once
+        // would spin as a lost display would.
+        else if (hr != DDERR_SURFACELOST)
+        {
+            WaitForDisplay();
+        }
 
         PumpKeys();
         if (!m_bRunning)
@@ -392,14 +415,20 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
 
 void CSweepRenderer::WaitForDisplay()
 {
-    // Another program holds the display. Trying again at full speed would burn
-    // a core for nothing: sleep until the test window has news, or a short
-    // while, so that the picture comes back soon after the display does.
+    // Another program holds the display, or the display takes no flips.
+    // Trying again at full speed would burn a core for nothing: sleep until
+    // the test window has news, or a short while, so that the picture comes
+    // back soon after the display does.
+    LARGE_INTEGER from;
+    QueryPerformanceCounter(&from);
     do
     {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kLostRetryMs, QS_ALLINPUT);
         PumpKeys();
     } while (m_bRunning && m_pPrimary->Restore() != DD_OK);
+    LARGE_INTEGER to;
+    QueryPerformanceCounter(&to);
+    m_pacing.AddLostTime(from.QuadPart, to.QuadPart);
 }
 
 void CSweepRenderer::PumpKeys()

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "display/DisplayDevice.h"
+#include "render/FramePacing.h"
 
 class CSweepRenderer
 {
@@ -38,6 +39,8 @@ public:
     int GetWidth() const { return m_nWidth; }
     int GetHeight() const { return m_nHeight; }
     IDirectDrawSurface* GetPrimarySurface() const { return m_pPrimary; }
+    // The pacing of the frames shown by the last RunFrames.
+    const CFramePacing& GetPacing() const { return m_pacing; }
 
 private:
     CSweepRenderer(const CSweepRenderer&);
@@ -62,8 +65,10 @@ private:
     void ReleaseSurfacesAndDirectDraw();
     // Dispatches the test window's queued key-downs up to its first other message.
     void PumpKeys();
-    // While the surfaces can't be restored: waits without spinning, still
-    // taking keys, until they can or a key ends the run.
+    // While the display shows nothing (lost surfaces that can't be restored,
+    // flips that fail): waits without spinning, still taking keys, until the
+    // surfaces can be restored or a key ends the run. The time counts as lost
+    // in the pacing record.
     void WaitForDisplay();
 
     IDirectDraw2* m_pDD;
@@ -77,6 +82,7 @@ private:
     bool m_bRunning;
     // The thread's key state as RunFrames began: which keys were held then.
     BYTE m_abKeysAtStart[256] = {};
+    CFramePacing m_pacing;
 };
 
 LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

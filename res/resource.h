@@ -17,6 +17,7 @@
 #define IDC_DIVIDER             1009
 #define IDC_RATE                1010
 #define IDC_DEVICE              1011
+#define IDC_PACING              1012
 
 #ifndef IDC_STATIC
 #define IDC_STATIC              (-1)

@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "ui/DeviceEntryText.h"
 #include "ui/FieldNumber.h"
+#include "ui/PacingText.h"
 #include "ui/RateText.h"
 
 typedef MessageMapFor<CSweepDlg> SweepDlgMap;
@@ -81,6 +82,7 @@ void CSweepDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_MULTIPLIER, m_strMultiplier);
     DDX_Text(pDX, IDC_WIDTH, m_strWidth);
     DDX_Text(pDX, IDC_RATE, m_strRate);
+    DDX_Text(pDX, IDC_PACING, m_strPacing);
     DDX_CBString(pDX, IDC_DEVICE, m_strDevice);
 }
 
@@ -156,6 +158,7 @@ void CSweepDlg::OnRun()
     DWORD dwFrames = 0;
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
+    FramePacingSummary pacing = {};
     try
     {
         CSweepRenderer renderer(m_devices[nDevice], AfxGetApp()->m_hInstance);
@@ -173,6 +176,7 @@ void CSweepDlg::OnRun()
         const COLORREF crBackground = PackColour(nBackRed, nBackGreen, nBackBlue);
         dwFrames = renderer.RunFrames(nMultiplier, nDivider, nWidth, crBackground, crBar);
         dwTick1 = GetTickCount();
+        pacing = renderer.GetPacing().Summarize();
     } // the renderer is torn down here, outside the timed interval
     catch (char*)
     {
@@ -184,6 +188,7 @@ void CSweepDlg::OnRun()
     const DWORD dwElapsed = ElapsedTicks(dwTick0, dwTick1);
     const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
     m_strRate = strLine.c_str();
+    m_strPacing = FormatPacingLine(pacing).c_str();
     UpdateData(FALSE);
 }
 

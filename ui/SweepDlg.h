@@ -1,5 +1,5 @@
-// The settings dialog: device, bar speed, width and colours, the Run button
-// and the rate of the last run.
+// The settings dialog: device, bar speed, width and colours, the Run button,
+// and the rate and the frame pacing of the last run.
 #ifndef QUILLABY_UI_SWEEPDLG_H
 #define QUILLABY_UI_SWEEPDLG_H
 
@@ -30,6 +30,7 @@ public:
     CString m_strMultiplier;
     CString m_strWidth;
     CString m_strRate;
+    CString m_strPacing;
     CString m_strDevice;
     HICON m_hIcon;
 

@@ -4,7 +4,8 @@
 # window is given back as Alt+Tab would. The run goes on and a key ends it;
 # while the display was lost the program used little CPU; and the rate line
 # counts only the frames shown, so it is about a normal run's rate scaled by
-# the share of the time the picture was on the screen.
+# the share of the time the picture was on the screen, while the pacing line
+# says how long the display was lost.
 set -u
 . "$(dirname "$0")/session.sh"
 qb_e2e_init
@@ -81,6 +82,12 @@ t_end=$(now)
 check_eq "after a key, the test window" "absent" "$(qb_wait_testwin absent 10)"
 lost=$(rate_of)
 check_match "rate line" '[0-9]+\.[0-9]{2}' "$lost"
+pacing=$(qb_field $QB_ID_PACING)
+echo "$pacing"
+lost_for=$(printf '%s' "$pacing" | sed -n 's/.*display lost for \([0-9.]*\) s.*/\1/p')
+check_num "seconds lost in the pacing line, against the $LOST_SECONDS s held" ">=" "$LOST_SECONDS" "${lost_for:-none}"
+check_num "seconds lost in the pacing line, against the time from the other program's start to the picture's return" \
+  "<=" "$(calc "$t_back - $t_lost + 1")" "${lost_for:-none}"
 
 # Frames were shown from the first picture to the loss and again from the
 # return to the key: about that share of a normal run's rate.

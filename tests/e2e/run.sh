@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One run with chosen colours, watched on the screen: the background, the
 # white frame on all four edges, the bar in its colour inside the frame and
-# moving; then a key ends it and the rate line shows a positive rate.
+# moving; then a key ends it, the rate line shows a positive rate and the
+# pacing line a frame time.
 set -u
 . "$(dirname "$0")/session.sh"
 qb_e2e_init
@@ -90,6 +91,9 @@ rate=$(qb_field $QB_ID_RATE)
 check_ne "rate line changed" "$before" "$rate"
 check_match "rate line" 'Rendered frames/sec on last run: [0-9]+\.[0-9]{2}' "$rate"
 check_num "rate" ">" 0 "${rate##*: }"
+pacing=$(qb_field $QB_ID_PACING)
+echo "bare: $pacing"
+check_match "pacing line" 'Frame pacing: [0-9]+\.[0-9]{3} ms \([0-9]+\.[0-9]{2} Hz\), display refresh unknown, .*' "$pacing"
 check_eq "the colours stay as typed" "255 128 0 / 0 0 160" \
   "$(qb_field $QB_ID_BAR_RED) $(qb_field $QB_ID_BAR_GREEN) $(qb_field $QB_ID_BAR_BLUE) / $(qb_field $QB_ID_BACK_RED) $(qb_field $QB_ID_BACK_GREEN) $(qb_field $QB_ID_BACK_BLUE)"
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A smoke test on one of the desktops people have (the slot's kind): the
 # dialog appears; a run with a coloured bar shows the white frame on all four
-# edges and the bar inside it; a key ends the run and the rate line reads a
-# rate. Some kinds add checks of their own.
+# edges and the bar inside it; a key ends the run, the rate line reads a rate
+# and the pacing line a frame time. Some kinds add checks of their own.
 set -u
 . "$(dirname "$0")/session.sh"
 qb_e2e_init
@@ -73,6 +73,9 @@ echo "$kind: $rate"
 check_ne "rate line changed" "$before" "$rate"
 check_match "rate line" 'Rendered frames/sec on last run: [0-9]+\.[0-9]{2}' "$rate"
 check_num "rate" ">" 0 "${rate##*: }"
+pacing=$(qb_field $QB_ID_PACING)
+echo "$kind: $pacing"
+check_match "pacing line" 'Frame pacing: [0-9]+\.[0-9]{3} ms \([0-9]+\.[0-9]{2} Hz\), .*longest [0-9]+\.[0-9] ms.*' "$pacing"
 
 qb_key Escape
 qb_check_ended "Escape after the run"

@@ -276,7 +276,8 @@ const char* FakeDDMethodName(FakeDDMethod method)
     static const char* const s_names[] = {"DirectDrawCreate", "QueryInterface", "AddRef", "Release",
                                           "SetCooperativeLevel", "CreateSurface", "GetAttachedSurface",
                                           "GetPixelFormat", "GetSurfaceDesc", "CreatePalette", "SetPalette",
-                                          "SetEntries", "Blt", "Flip", "Restore", "Unexpected", "Note"};
+                                          "SetEntries", "GetMonitorFrequency", "Blt", "Flip", "Restore",
+                                          "Unexpected", "Note"};
     const int n = static_cast<int>(method);
     return n >= 0 && n < static_cast<int>(FakeDDMethod::Count) ? s_names[n] : "?";
 }

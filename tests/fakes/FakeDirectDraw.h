@@ -57,6 +57,7 @@ enum class FakeDDMethod
     CreatePalette,
     SetPalette,
     SetEntries,
+    GetMonitorFrequency,
     Blt,
     Flip,
     Restore,
@@ -118,6 +119,10 @@ struct FakeDDScript
     HRESULT hrCreatePalette = DD_OK;
     HRESULT hrSetPalette = DD_OK;
     HRESULT hrSetEntries = DD_OK;
+    // As Wine under Xvfb answers: DD_OK, and 0 Hz. On failure the value is
+    // left untouched.
+    HRESULT hrGetMonitorFrequency = DD_OK;
+    DWORD dwMonitorFrequency = 0;
     FakeResults blt;
     FakeResults flip;
     FakeResults restore;

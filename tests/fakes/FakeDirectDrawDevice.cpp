@@ -158,6 +158,17 @@ HRESULT FakeDeviceCreatePalette(const CFakeRefCount& refs, DWORD dwFlags, LPPALE
     return FakeDDReturn(FakeDDMethod::CreatePalette, &call, hr);
 }
 
+HRESULT FakeDeviceGetMonitorFrequency(const CFakeRefCount& refs, LPDWORD pdwFrequency)
+{
+    const HRESULT hr = g_fakeDDScript.hrGetMonitorFrequency;
+    if (hr == DD_OK)
+        *pdwFrequency = g_fakeDDScript.dwMonitorFrequency;
+    if (!FakeDDIsRecording())
+        return FakeDDReturn(FakeDDMethod::GetMonitorFrequency, nullptr, hr);
+    FakeDDCall call = refs.NewCall(FakeDDMethod::GetMonitorFrequency);
+    return FakeDDReturn(FakeDDMethod::GetMonitorFrequency, &call, hr);
+}
+
 void FakeDeviceCheckAlive(const CFakeDirectDrawDevice* pDevice)
 {
     if (!pDevice->IsAlive())

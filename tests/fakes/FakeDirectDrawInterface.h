@@ -17,6 +17,7 @@ HRESULT FakeDeviceCreateSurface(CFakeDirectDrawDevice* pDevice, const CFakeRefCo
                                 LPDIRECTDRAWSURFACE* ppSurface, IUnknown* pOuter);
 HRESULT FakeDeviceCreatePalette(const CFakeRefCount& refs, DWORD dwFlags, LPPALETTEENTRY pEntries,
                                 LPDIRECTDRAWPALETTE* ppPalette, IUnknown* pOuter);
+HRESULT FakeDeviceGetMonitorFrequency(const CFakeRefCount& refs, LPDWORD pdwFrequency);
 void FakeDeviceCheckAlive(const CFakeDirectDrawDevice* pDevice);
 void FakeDeviceReleased(CFakeDirectDrawDevice* pDevice);
 
@@ -86,7 +87,11 @@ public:
     STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC) override { return Unexpected("GetDisplayMode"); }
     STDMETHOD(GetFourCCCodes)(LPDWORD, LPDWORD) override { return Unexpected("GetFourCCCodes"); }
     STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE*) override { return Unexpected("GetGDISurface"); }
-    STDMETHOD(GetMonitorFrequency)(LPDWORD) override { return Unexpected("GetMonitorFrequency"); }
+    STDMETHOD(GetMonitorFrequency)(LPDWORD pdwFrequency) override
+    {
+        FakeDeviceCheckAlive(m_pDevice);
+        return FakeDeviceGetMonitorFrequency(m_refs, pdwFrequency);
+    }
     STDMETHOD(GetScanLine)(LPDWORD) override { return Unexpected("GetScanLine"); }
     STDMETHOD(GetVerticalBlankStatus)(BOOL*) override { return Unexpected("GetVerticalBlankStatus"); }
     STDMETHOD(Initialize)(GUID*) override { return Unexpected("Initialize"); }

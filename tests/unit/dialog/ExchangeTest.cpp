@@ -37,22 +37,26 @@ TEST(SweepDlgExchange, EveryFieldMakesTheRoundTrip)
         for (const Field& field : kEditFields)
             dlg.*field.pMember = Sample("to", field.nId).c_str();
         dlg.m_strRate = L"Rendered frames/sec on last run: 59.94";
+        dlg.m_strPacing = L"Frame pacing: to";
         dlg.m_strDevice = L"Right";
         dlg.UpdateData(FALSE);
         for (const Field& field : kEditFields)
             EXPECT_EQ(Narrow(Sample("to", field.nId)), Narrow(ControlText(dlg.m_hWnd, field.nId)));
         EXPECT_EQ("Rendered frames/sec on last run: 59.94", Narrow(ControlText(dlg.m_hWnd, IDC_RATE)));
+        EXPECT_EQ("Frame pacing: to", Narrow(ControlText(dlg.m_hWnd, IDC_PACING)));
         EXPECT_EQ(2, dlg.m_cbDevice.GetCurSel());
 
         // Controls into members.
         for (const Field& field : kEditFields)
             SetDlgItemTextW(dlg.m_hWnd, field.nId, Sample("from", field.nId).c_str());
         SetDlgItemTextW(dlg.m_hWnd, IDC_RATE, L"Rendered frames/sec on last run: 60.00");
+        SetDlgItemTextW(dlg.m_hWnd, IDC_PACING, L"Frame pacing: from");
         dlg.m_cbDevice.SetCurSel(0);
         dlg.UpdateData(TRUE);
         for (const Field& field : kEditFields)
             EXPECT_EQ(Narrow(Sample("from", field.nId)), Narrow(dlg.*field.pMember)) << "control " << field.nId;
         EXPECT_EQ("Rendered frames/sec on last run: 60.00", Narrow(dlg.m_strRate));
+        EXPECT_EQ("Frame pacing: from", Narrow(dlg.m_strPacing));
         EXPECT_EQ("Left", Narrow(dlg.m_strDevice));
         CloseLater(dlg);
     }});

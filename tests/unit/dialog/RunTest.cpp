@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <regex>
 
 #include "SweepTestApp.h"
 #include "fakes/FakeDirectDraw.h"
@@ -57,13 +58,16 @@ void ScriptRunOf(int nFrames)
     g_fakeDDScript.nKeyDownAtFlip = nFrames;
 }
 
-// Clicks Run once in the open dialog and returns the rate line afterwards.
-std::string RunOnceAndReadRate(CSweepDlg& dlg)
+// Clicks Run once in the open dialog and returns the rate line afterwards,
+// and the pacing line when asked.
+std::string RunOnceAndReadRate(CSweepDlg& dlg, std::string* pPacing = nullptr)
 {
     std::string strRate;
     RunModal(dlg, {[&] {
         ClickRun(dlg.m_hWnd);
         strRate = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
+        if (pPacing != nullptr)
+            *pPacing = Narrow(ControlText(dlg.m_hWnd, IDC_PACING));
         CloseLater(dlg);
     }});
     return strRate;
@@ -156,6 +160,19 @@ TEST(RunCommand, RateLineShowsAPositiveRateWithTwoDecimals)
     EXPECT_EQ('.', strRate[strRate.size() - 3]) << strRate << ": two decimals";
 }
 
+TEST(RunCommand, PacingLineFollowsTheRun)
+{
+    ScriptDevices({{"Main", OriginMonitor()}});
+    ScriptRunOf(4);
+    g_fakeDDScript.dwMonitorFrequency = 75; // the fake's frames come far faster
+    CSweepDlg dlg;
+    std::string strPacing;
+    RunOnceAndReadRate(dlg, &strPacing);
+    const std::regex pattern("Frame pacing: [0-9]+\\.[0-9]{3} ms \\([0-9]+\\.[0-9]{2} Hz\\), "
+                             ".*longest [0-9]+\\.[0-9] ms; faster than the display's 75 Hz: not tied to its refresh");
+    EXPECT_TRUE(std::regex_match(strPacing, pattern)) << strPacing;
+}
+
 TEST(RunCommand, AfterARunTheChosenOfTwoEqualDescriptionsStaysSelected)
 {
     // The second device is on the dialog's monitor, so it is preselected.
@@ -187,13 +204,14 @@ TEST(RunCommand, FailedSetUpLeavesTheDialogWorking)
     g_fakeDDScript.hrCreate = DDERR_GENERIC;
     CSweepDlg dlg;
     MessageBoxCatcher boxes;
-    std::string strRateAfterFailure, strRateAfterRetry;
+    std::string strRateAfterFailure, strRateAfterRetry, strPacingAfterFailure;
     bool bClassAfterFailure = true, bVisible = false;
     HWND hDlg = nullptr;
     RunModal(dlg, {[&] {
         hDlg = dlg.m_hWnd;
         ClickRun(dlg.m_hWnd);
         strRateAfterFailure = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
+        strPacingAfterFailure = Narrow(ControlText(dlg.m_hWnd, IDC_PACING));
         bClassAfterFailure = ClassRegistered();
         bVisible = IsWindowVisible(dlg.m_hWnd) != FALSE;
 
@@ -211,6 +229,7 @@ TEST(RunCommand, FailedSetUpLeavesTheDialogWorking)
     EXPECT_EQ(hDlg, boxes.Boxes()[0].hOwner) << "the box belongs to the dialog";
     EXPECT_FALSE(boxes.Boxes()[0].bOwnerEnabled) << "Run could be pressed again while the box was up";
     EXPECT_EQ("Rendered frames/sec on last run:", strRateAfterFailure) << "unchanged";
+    EXPECT_EQ("", strPacingAfterFailure) << "unchanged";
     EXPECT_FALSE(bClassAfterFailure);
     EXPECT_TRUE(bVisible);
     EXPECT_EQ(kRatePrefix, strRateAfterRetry.substr(0, sizeof(kRatePrefix) - 1)) << "a later Run works";

@@ -27,6 +27,7 @@ const FieldText kInitialTexts[] = {
     {IDC_BACK_GREEN, L"0"},
     {IDC_BACK_BLUE, L"0"},
     {IDC_RATE, L"Rendered frames/sec on last run:"},
+    {IDC_PACING, L""},
 };
 }
 

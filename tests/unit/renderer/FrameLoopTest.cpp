@@ -2,6 +2,8 @@
 // the bar stands, flips and lost surfaces, and the loop's own message pump.
 #include "RendererTestSupport.h"
 
+#include <algorithm>
+
 #include "support/HeldKeys.h"
 #include "support/TestText.h"
 
@@ -411,6 +413,7 @@ TEST_P(Flips, RestoreALostSurfaceAndCountOnlyTheFramesShown)
         }
     }
     EXPECT_EQ(6u * c.nDrawn, CallsFrom(m_nFrom, M::Blt).size()) << c.pszName << ": six fills per frame drawn";
+    EXPECT_EQ(c.nExpectedFrames, m_pRenderer->GetPacing().Summarize().nFrames) << c.pszName << ": frames timed";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -447,8 +450,11 @@ INSTANTIATE_TEST_SUITE_P(
                  2,
                  1,
                  {M::Flip, M::Restore, M::Flip, M::Restore, M::Restore, M::Flip}},
-        FlipCase{"OtherErrorIsNotCounted", {DDERR_GENERIC}, DD_OK, {}, DD_OK, 3, 3, 2, {M::Flip, M::Flip, M::Flip}},
-        FlipCase{"NoFlipEverShown", {}, DDERR_GENERIC, {}, DD_OK, 2, 2, 0, {M::Flip, M::Flip}}),
+        // A flip that fails otherwise is waited out as a lost display is,
+        // until the surfaces restore; the key of the last frame ends the wait.
+        FlipCase{"OtherErrorIsNotCounted", {DDERR_GENERIC}, DD_OK, {}, DD_OK, 3, 3, 2,
+                 {M::Flip, M::Restore, M::Flip, M::Flip}},
+        FlipCase{"NoFlipEverShown", {}, DDERR_GENERIC, {}, DD_OK, 2, 2, 0, {M::Flip, M::Restore, M::Flip}}),
     [](const ::testing::TestParamInfo<FlipCase>& info) { return info.param.pszName; });
 
 TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
@@ -482,6 +488,9 @@ TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
     g_fakeDDScript.onCall = nullptr;
 
     EXPECT_EQ(1u, nFrames) << "only the frame after the display came back was shown";
+    const double dLost = m_pRenderer->GetPacing().Summarize().dLostSeconds;
+    EXPECT_GE(dLost, kLostMs / 1000.0 - 0.02) << "seconds lost";
+    EXPECT_LE(dLost, kLostMs / 1000.0 + 0.5) << "seconds lost";
     // A try every 10 ms at the most; a loop that spins makes thousands.
     EXPECT_GE(nFailedRestores, 2);
     EXPECT_LE(nFailedRestores, static_cast<int>(kLostMs / 10 + 2)) << "tries to restore in " << kLostMs << " ms lost";
@@ -503,6 +512,32 @@ TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
         EXPECT_EQ(FakeDDMethodName(expected[i]), std::string(FakeDDMethodName(got[i]))) << "call " << i;
 }
 
+TEST_F(FrameLoopTest, AFlipThatKeepsFailingIsWaitedOutAsALostDisplay)
+{
+    // Refused for a stretch of real time with something other than a lost
+    // surface; then the flips go through and a key comes with the first.
+    const DWORD kFailingMs = 300;
+    g_fakeDDScript.flip.hrThen = DDERR_GENERIC;
+    DWORD dwFailingSince = 0;
+    g_fakeDDScript.onCall = [&](const FakeDDCall& call) {
+        if (call.method != M::Flip)
+            return;
+        if (dwFailingSince == 0)
+            dwFailingSince = GetTickCount();
+        if (call.hr == DD_OK)
+            PostMessageW(m_hWnd, WM_KEYDOWN, VK_SPACE, 0);
+        else if (GetTickCount() - dwFailingSince >= kFailingMs)
+            g_fakeDDScript.flip.hrThen = DD_OK;
+    };
+    Open(k640);
+    EXPECT_EQ(1u, m_pRenderer->RunFrames(1, 0, 10, 0, 0));
+    g_fakeDDScript.onCall = nullptr;
+    const size_t nFlips = CallsFrom(m_nFrom, M::Flip).size();
+    EXPECT_GE(nFlips, 3u);
+    EXPECT_LE(nFlips, kFailingMs / 10 + 3) << "flips tried in " << kFailingMs << " ms of failures";
+    EXPECT_GE(m_pRenderer->GetPacing().Summarize().dLostSeconds, kFailingMs / 1000.0 - 0.02) << "seconds lost";
+}
+
 TEST_F(FrameLoopTest, AKeyEndsTheRunWhileTheDisplayIsLost)
 {
     g_fakeDDScript.flip.hrThen = DDERR_SURFACELOST;
@@ -516,6 +551,31 @@ TEST_F(FrameLoopTest, AKeyEndsTheRunWhileTheDisplayIsLost)
     g_fakeDDScript.onCall = nullptr;
     EXPECT_EQ(3u, CallsFrom(m_nFrom, M::Restore).size()) << "the key was taken during the wait after the third try";
     EXPECT_EQ(1u, CallsFrom(m_nFrom, M::Flip).size());
+}
+
+TEST_F(FrameLoopTest, TheDisplaysRefreshIsAskedOnceBeforeTheFirstFrame)
+{
+    const struct
+    {
+        HRESULT hr;
+        DWORD dwAnswer, nKept;
+    } kCases[] = {{DD_OK, 75, 75}, {DD_OK, 1, 0}, {DD_OK, 1001, 0}, {DDERR_UNSUPPORTED, 75, 0}};
+    for (const auto& c : kCases)
+    {
+        m_pRenderer.reset();
+        ResetFakeDirectDraw();
+        g_fakeDDScript.hrGetMonitorFrequency = c.hr;
+        g_fakeDDScript.dwMonitorFrequency = c.dwAnswer;
+        Open(k640);
+        ASSERT_EQ(3u, RunUntilFlip(3, 1, 0, 10));
+        const std::string strCase = Hex(static_cast<DWORD>(c.hr)) + " with " + std::to_string(c.dwAnswer);
+        std::vector<FakeDDMethod> got;
+        for (size_t i = m_nFrom; i < FakeDDCalls().size() && FakeDDCalls()[i].method != M::Blt; ++i)
+            got.push_back(FakeDDCalls()[i].method);
+        EXPECT_EQ(1, std::count(got.begin(), got.end(), M::GetMonitorFrequency)) << strCase << ": before the fills";
+        EXPECT_EQ(1, FakeDDCount(M::GetMonitorFrequency)) << strCase;
+        EXPECT_EQ(c.nKept, m_pRenderer->GetPacing().Summarize().nDisplayHz) << strCase;
+    }
 }
 
 struct KeyDown

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "support/HeldKeys.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/TestText.h"
 
@@ -580,4 +581,45 @@ TEST_F(RendererTest, ASecondRendererFailsAtRegistrationAndLeavesTheFirstIntact)
     EXPECT_TRUE(IsWindow(pFirst->GetTestWindow()));
     EXPECT_TRUE(IsClassRegistered()) << "the second unregistered the first's class";
     EXPECT_TRUE(pFirst->IsRunning());
+}
+
+namespace
+{
+// The person still holds the Enter that pressed Run: its repeats reach the
+// error box first; a moment later, if the box is still up, a fresh press; and
+// if even that leaves it up, the OK command.
+int s_nBoxTicks = 0;
+
+void CALLBACK PressEnterAgain(HWND hBox, UINT, UINT_PTR, DWORD)
+{
+    if (++s_nBoxTicks == 1)
+        PostMessageW(GetDlgItem(hBox, IDOK), WM_KEYDOWN, VK_RETURN, kKeyPressed);
+    else
+        PostMessageW(hBox, WM_COMMAND, IDOK, 0);
+}
+
+LRESULT CALLBACK RepeatEnterAtTheBox(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    HWND hWnd = reinterpret_cast<HWND>(wParam);
+    WCHAR szClass[16] = L"";
+    if (nCode == HCBT_ACTIVATE && GetClassNameW(hWnd, szClass, 16) != 0 && lstrcmpW(szClass, L"#32770") == 0)
+    {
+        for (int i = 0; i < 3; ++i)
+            PostMessageW(GetDlgItem(hWnd, IDOK), WM_KEYDOWN, VK_RETURN, kKeyRepeated);
+        SetTimer(hWnd, 1, 200, &PressEnterAgain);
+    }
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+}
+
+TEST_F(RendererTest, AKeyHeldSinceBeforeTheRunLeavesTheErrorBoxUp)
+{
+    g_fakeDDScript.hrCreate = DDERR_NODIRECTDRAWHW;
+    const CDisplayDevice device = DeviceOn(kScreen);
+    const HeldKeys held({VK_RETURN});
+    s_nBoxTicks = 0;
+    HHOOK hHook = SetWindowsHookExW(WH_CBT, &RepeatEnterAtTheBox, nullptr, GetCurrentThreadId());
+    EXPECT_THROW(CSweepRenderer renderer(device, m_hInst), char*);
+    UnhookWindowsHookEx(hHook);
+    EXPECT_EQ(1, s_nBoxTicks) << "0: the repeats of the held Enter closed the box; 2: a fresh press left it up";
 }

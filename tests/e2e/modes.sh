@@ -5,7 +5,7 @@
 # whole inside it and moving; the run goes on and a key ends it. The next run
 # of the same program is laid out for 800x600 too, and F10 ends it without
 # reaching the dialog. Prints the program's CPU time in the 4 s after the
-# change and in 4 s of a normal run.
+# change and in 4 s of that next run, a normal one.
 set -u
 . "$(dirname "$0")/session.sh"
 qb_e2e_init
@@ -52,15 +52,8 @@ start_run() { # LABEL CAPTURE
 end_run() { # LABEL KEY
   qb_key_testwin "$2"
   check_eq "$1: after $2, the test window" "absent" "$(qb_wait_testwin absent 10)"
-  rate=$(qb_field $QB_ID_RATE)
-  rate=${rate##*: }
-  check_num "$1: rate" ">" 0 "$rate"
+  check_match "$1: rate line" 'Rendered frames/sec on last run: [0-9]+\.[0-9]{2}' "$(qb_field $QB_ID_RATE)"
 }
-
-start_run "normal run" normal
-normal_cpu=$(cpu_since "$(cpu_mark)" 4)
-end_run "normal run" k
-normal=$rate
 
 start_run "the run with the change" before
 check_match "before the change, at 1024x768" 'right, bar at [0-9]+' "$(picture "$QB_OUT/before.png" 1024 768)"
@@ -79,14 +72,12 @@ check_match "a second after the change, at 800x600" 'right, bar at [0-9]+' "$aft
 later=$(picture "$QB_OUT/after-2.png" 800 600)
 check_match "a moment later" "right, bar at [0-9]+" "$later"
 check_ne "the picture a moment later" "$after" "$later"
-# Figures to read, not checks: other tests share the machine's cores.
-echo "CPU time of the program: normal run $normal_cpu, after the change $changed_cpu"
 end_run "the run with the change" k
-echo "rates: normal run $normal, with the change $rate"
-check_num "rate with the change, against at least a fifth of a normal run's" ">=" "$(calc "$normal / 5")" "$rate"
 
 start_run "next run" next
 check_match "next run, at 800x600" 'right, bar at [0-9]+' "$(picture "$QB_OUT/next.png" 800 600)"
+# A figure to read, not a check: other tests share the machine's cores.
+echo "CPU time of the program: in the 4 s after the change $changed_cpu, in the next run $(cpu_since "$(cpu_mark)" 4)"
 end_run "next run" F10
 echo "captures: $QB_OUT/before.png $QB_OUT/after.png $QB_OUT/after-2.png $QB_OUT/next.png"
 # Back to 1024x768 while the program runs: a Wine that keeps its wineserver

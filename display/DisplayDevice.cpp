@@ -38,14 +38,19 @@ CDisplayDevice::~CDisplayDevice()
 
 RECT CDisplayDevice::GetMonitorRect() const
 {
-    if (m_hMonitor != nullptr)
+    return MonitorRect(m_hMonitor);
+}
+
+RECT CDisplayDevice::MonitorRect(HMONITOR hMonitor)
+{
+    if (hMonitor != nullptr)
     {
         // The basic record is enough. A stale handle fails the query, and an
         // empty rectangle would give a test with nothing to draw on: the
         // primary screen stands in then, as for a device without a monitor.
         MONITORINFO info = {};
         info.cbSize = sizeof(MONITORINFO);
-        if (CompatGetMonitorInfo(m_hMonitor, &info) && !IsRectEmpty(&info.rcMonitor))
+        if (CompatGetMonitorInfo(hMonitor, &info) && !IsRectEmpty(&info.rcMonitor))
             return info.rcMonitor;
     }
     // No monitor: the primary screen, whatever the number of monitors.

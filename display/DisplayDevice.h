@@ -18,6 +18,8 @@ public:
     // The device's screen rectangle in virtual-screen coordinates; the primary
     // screen's when the device has no monitor or its monitor gives no rectangle.
     RECT GetMonitorRect() const;
+    // The same for any monitor handle, null included.
+    static RECT MonitorRect(HMONITOR hMonitor);
 
     GUID m_guid;
     // Null, or the address of this object's own m_guid; what DirectDrawCreate takes.

@@ -23,6 +23,12 @@ const DWORD kAsyncFill = DDBLT_ASYNC | DDBLT_COLORFILL;
 const DWORD kWaitingFill = DDBLT_WAIT | DDBLT_COLORFILL;
 // How long a lost display is left alone before the next try to restore it.
 const DWORD kLostRetryMs = 15;
+// How often the frame loop looks at the monitor's rectangle: Wine tells no
+// window of a new mode and keeps the surfaces as they were.
+const DWORD kModeCheckMs = 250;
+// A try to rebuild makes and drops whole surfaces: after a failed one, the
+// next comes later than a try to restore.
+const DWORD kRebuildRetryMs = 100;
 // WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
 const LPARAM kPreviousStateDown = 0x40000000;
 
@@ -63,7 +69,8 @@ PALETTEENTRY PaletteEntry(DWORD crColor)
 
 CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     : m_pDD(nullptr), m_pPrimary(nullptr), m_pBack(nullptr), m_pPalette(nullptr), m_hInst(hInst),
-      m_hTestWnd(nullptr), m_nWidth(0), m_nHeight(0), m_bRunning(false)
+      m_hTestWnd(nullptr), m_hMonitor(device.m_hMonitor), m_mode(), m_crBackground(0), m_crBar(0),
+      m_bRunning(false), m_bModeChanged(false)
 {
     // The window the user started the run from owns the failure box, so that
     // it can't be used while the box is up; it is of this thread, and the test
@@ -126,38 +133,47 @@ CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
             Fail(progress, kStepExclusive, hr);
     }
 
+    const wchar_t* pszStep = nullptr;
+    hr = CreateChain(rcScreen, pszStep);
+    if (hr != DD_OK)
+        Fail(progress, pszStep, hr);
+    pDD1->Release();
+
+    g_pRenderer = this;
+    g_hRendererWnd = hWnd;
+    m_hTestWnd = hWnd;
+    m_bRunning = true;
+}
+
+HRESULT CSweepRenderer::CreateChain(const RECT& rcMonitor, const wchar_t*& pszStep)
+{
     DDSURFACEDESC desc = {};
     desc.dwSize = sizeof(DDSURFACEDESC);
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     desc.dwBackBufferCount = 1;
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    pszStep = kStepPrimary;
     SetLastError(0);
-    hr = m_pDD->CreateSurface(&desc, &m_pPrimary, nullptr);
+    HRESULT hr = m_pDD->CreateSurface(&desc, &m_pPrimary, nullptr);
     if (hr != DD_OK)
     {
         m_pPrimary = nullptr;
-        Fail(progress, kStepPrimary, hr);
+        return hr;
     }
     DDSCAPS caps = {};
     caps.dwCaps = DDSCAPS_BACKBUFFER;
+    pszStep = kStepBackBuffer;
     SetLastError(0);
     hr = m_pPrimary->GetAttachedSurface(&caps, &m_pBack);
     if (hr != DD_OK)
     {
         m_pBack = nullptr;
-        Fail(progress, kStepBackBuffer, hr);
+        return hr;
     }
-    const SIZE size = BackBufferSize(nWidth, nHeight);
+    MeasureMode(rcMonitor);
     if (IsPaletteIndexed())
-        CreateAndAttachPalette(progress);
-    pDD1->Release();
-
-    g_pRenderer = this;
-    g_hRendererWnd = hWnd;
-    m_nWidth = size.cx;
-    m_nHeight = size.cy;
-    m_hTestWnd = hWnd;
-    m_bRunning = true;
+        return CreateAndAttachPalette(pszStep);
+    return DD_OK;
 }
 
 CSweepRenderer::~CSweepRenderer()
@@ -192,6 +208,19 @@ SIZE CSweepRenderer::BackBufferSize(int nRectWidth, int nRectHeight) const
     return size;
 }
 
+void CSweepRenderer::MeasureMode(const RECT& rcMonitor)
+{
+    // Wine keeps a process's surfaces at the mode it first saw, while the
+    // monitor shows only the top-left part of them at a smaller new mode: the
+    // picture goes inside that part.
+    const int nRectWidth = rcMonitor.right - rcMonitor.left;
+    const int nRectHeight = rcMonitor.bottom - rcMonitor.top;
+    const SIZE size = BackBufferSize(nRectWidth, nRectHeight);
+    m_mode.rcMonitor = rcMonitor;
+    m_mode.nWidth = size.cx < nRectWidth ? size.cx : nRectWidth;
+    m_mode.nHeight = size.cy < nRectHeight ? size.cy : nRectHeight;
+}
+
 bool CSweepRenderer::IsPaletteIndexed() const
 {
     DDPIXELFORMAT format = {};
@@ -199,7 +228,7 @@ bool CSweepRenderer::IsPaletteIndexed() const
     return m_pBack->GetPixelFormat(&format) == DD_OK && (format.dwFlags & DDPF_PALETTEINDEXED8) != 0;
 }
 
-void CSweepRenderer::CreateAndAttachPalette(const SetUpProgress& progress)
+HRESULT CSweepRenderer::CreateAndAttachPalette(const wchar_t*& pszStep)
 {
     // Windows' twenty static colours keep their places, so that whatever is
     // drawn with them, the dialog among it, looks right while the palette
@@ -219,20 +248,48 @@ void CSweepRenderer::CreateAndAttachPalette(const SetUpProgress& progress)
     entries[0] = PALETTEENTRY{0, 0, 0, 0};
     entries[kWhiteIndex] = PALETTEENTRY{255, 255, 255, 0};
 
+    pszStep = kStepPalette;
     SetLastError(0);
     HRESULT hr = m_pDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &m_pPalette, nullptr);
     if (hr != DD_OK)
     {
         m_pPalette = nullptr;
-        Fail(progress, kStepPalette, hr);
+        return hr;
     }
+    pszStep = kStepAttachPalette;
     SetLastError(0);
-    hr = m_pPrimary->SetPalette(m_pPalette);
-    if (hr != DD_OK)
-        Fail(progress, kStepAttachPalette, hr);
+    return m_pPrimary->SetPalette(m_pPalette);
 }
 
-void CSweepRenderer::ReleaseSurfacesAndDirectDraw()
+void CSweepRenderer::LayOutFrame()
+{
+    DDPIXELFORMAT format = {};
+    format.dwSize = sizeof(DDPIXELFORMAT);
+    m_pBack->GetPixelFormat(&format);
+    m_mode.dwWhite = PixelValue(0x00FFFFFF, format);
+    m_mode.dwBar = PixelValue(m_crBar, format);
+    m_mode.dwBackground = PixelValue(m_crBackground, format);
+    if (m_pPalette != nullptr)
+    {
+        // Pixels are palette indices here; the display shows the entries as
+        // near as its own palette allows.
+        PALETTEENTRY colours[2] = {PaletteEntry(m_crBackground), PaletteEntry(m_crBar)};
+        m_pPalette->SetEntries(0, kBackgroundIndex, 2, colours);
+        m_mode.dwWhite = kWhiteIndex;
+        m_mode.dwBackground = kBackgroundIndex;
+        m_mode.dwBar = kBarIndex;
+    }
+
+    const int w = m_mode.nWidth;
+    const int h = m_mode.nHeight;
+    SetRect(&m_mode.rcScreen, 0, 0, w, h);
+    SetRect(&m_mode.rcTop, 0, 0, w, 1);
+    SetRect(&m_mode.rcRight, w - 1, 0, w, h);
+    SetRect(&m_mode.rcBottom, 0, h - 1, w, h);
+    SetRect(&m_mode.rcLeft, 0, 0, 1, h);
+}
+
+void CSweepRenderer::ReleaseChain()
 {
     // The palette goes first: the primary surface holds it while attached.
     if (m_pPalette != nullptr)
@@ -247,6 +304,11 @@ void CSweepRenderer::ReleaseSurfacesAndDirectDraw()
         m_pPrimary->Release();
         m_pPrimary = nullptr;
     }
+}
+
+void CSweepRenderer::ReleaseSurfacesAndDirectDraw()
+{
+    ReleaseChain();
     if (m_pDD != nullptr)
     {
         m_pDD->Release();
@@ -279,7 +341,8 @@ void CSweepRenderer::Fail(const SetUpProgress& progress, const wchar_t* pszStep,
 
 void CSweepRenderer::OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (uMsg != WM_KEYDOWN)
+    // F10 and the keys pressed with Alt come as system keys; they are keys too.
+    if (uMsg != WM_KEYDOWN && uMsg != WM_SYSKEYDOWN)
         return;
     // The auto-repeat of a key held since before the run (the Enter that
     // pressed Run, say) is no new press: that key ends the run only once it
@@ -295,7 +358,12 @@ LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
 {
     // Until construction ends the new window is not yet g_hRendererWnd.
     if (hWnd == g_hRendererWnd)
-        g_pRenderer->OnKeyDown(uMsg, wParam, lParam);
+    {
+        if (uMsg == WM_DISPLAYCHANGE)
+            g_pRenderer->OnDisplayChange();
+        else
+            g_pRenderer->OnKeyDown(uMsg, wParam, lParam);
+    }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
@@ -322,29 +390,14 @@ HRESULT CSweepRenderer::FillRect(RECT* pRect, DWORD dwColor)
 
 DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWidth, DWORD crBackground, DWORD crBar)
 {
-    DDPIXELFORMAT format = {};
-    format.dwSize = sizeof(DDPIXELFORMAT);
-    m_pBack->GetPixelFormat(&format);
-    DWORD dwWhite = PixelValue(0x00FFFFFF, format);
-    DWORD dwBar = PixelValue(crBar, format);
-    DWORD dwBackground = PixelValue(crBackground, format);
-    if (m_pPalette != nullptr)
-    {
-        // Pixels are palette indices here; the display shows the entries as
-        // near as its own palette allows.
-        PALETTEENTRY colours[2] = {PaletteEntry(crBackground), PaletteEntry(crBar)};
-        m_pPalette->SetEntries(0, kBackgroundIndex, 2, colours);
-        dwWhite = kWhiteIndex;
-        dwBackground = kBackgroundIndex;
-        dwBar = kBarIndex;
-    }
+    m_crBackground = crBackground;
+    m_crBar = crBar;
+    LayOutFrame();
 
-    const DWORD nWidth = static_cast<DWORD>(m_nWidth);
     DWORD x = 1;
-    DWORD nFrames = 0;
+    m_counts.nFrames = 0;
     RECT rcBar;
     rcBar.top = 1;
-    rcBar.bottom = m_nHeight - 1;
     if (!m_bRunning)
         return 0;
 
@@ -354,29 +407,29 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     DWORD dwRefresh = 0;
     if (m_pDD->GetMonitorFrequency(&dwRefresh) != DD_OK)
         dwRefresh = 0;
-    m_pacing.Begin(ticksPerSecond.QuadPart, dwRefresh);
+    m_counts.pacing.Begin(ticksPerSecond.QuadPart, dwRefresh);
 
-    RECT rcScreen = {0, 0, m_nWidth, m_nHeight};
-    RECT rcTop = {0, 0, m_nWidth, 1};
-    RECT rcRight = {m_nWidth - 1, 0, m_nWidth, m_nHeight};
-    RECT rcBottom = {0, m_nHeight - 1, m_nWidth, m_nHeight};
-    RECT rcLeft = {0, 0, 1, m_nHeight};
+    // The counts as the last look found the mode unchanged, and when that was.
+    RunCounts countsChecked = m_counts;
+    DWORD dwChecked = GetTickCount();
     for (;;)
     {
+        const DWORD nWidth = static_cast<DWORD>(m_mode.nWidth);
         // The bar never covers the frame's right column, however wide it is.
         const DWORD nRight = x + nBarWidth < nWidth - 1 ? x + nBarWidth : nWidth - 1;
         rcBar.left = static_cast<LONG>(x);
         rcBar.right = static_cast<LONG>(nRight);
-        FillRect(&rcScreen, dwBackground);
-        FillRect(&rcTop, dwWhite);
-        FillRect(&rcRight, dwWhite);
-        FillRect(&rcBottom, dwWhite);
-        FillRect(&rcLeft, dwWhite);
-        FillRect(&rcBar, dwBar);
+        rcBar.bottom = m_mode.nHeight - 1;
+        FillRect(&m_mode.rcScreen, m_mode.dwBackground);
+        FillRect(&m_mode.rcTop, m_mode.dwWhite);
+        FillRect(&m_mode.rcRight, m_mode.dwWhite);
+        FillRect(&m_mode.rcBottom, m_mode.dwWhite);
+        FillRect(&m_mode.rcLeft, m_mode.dwWhite);
+        FillRect(&rcBar, m_mode.dwBar);
 
         if (nMultiplier != 0)
             x += nMultiplier;
-        else if (nDivider != 0 && nFrames % nDivider == 0)
+        else if (nDivider != 0 && m_counts.nFrames % nDivider == 0)
             x += 1;
         // Back to 1, not carried over, so the bar never straddles the right edge.
         if (x + nBarWidth > nWidth - 1)
@@ -385,9 +438,16 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         HRESULT hr = m_pPrimary->Flip(nullptr, DDFLIP_WAIT);
         while (hr == DDERR_SURFACELOST)
         {
-            if (m_pPrimary->Restore() != DD_OK)
+            const HRESULT hrRestore = m_pPrimary->Restore();
+            if (hrRestore != DD_OK)
             {
-                WaitForDisplay();
+                // Windows answers so until the surfaces are made for the new
+                // mode; Wine also while another program holds the display,
+                // which leaves the monitor as it was.
+                if (hrRestore == DDERR_WRONGMODE && MonitorChanged())
+                    m_bModeChanged = true;
+                else
+                    WaitForDisplay();
                 break;
             }
             hr = m_pPrimary->Flip(nullptr, DDFLIP_WAIT);
@@ -395,10 +455,10 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         // Only frames that reached the screen count towards the rate.
         if (hr == DD_OK)
         {
-            ++nFrames;
+            ++m_counts.nFrames;
             LARGE_INTEGER shown;
             QueryPerformanceCounter(&shown);
-            m_pacing.AddFrame(shown.QuadPart);
+            m_counts.pacing.AddFrame(shown.QuadPart);
         }
         // Any other failure showed nothing either, and trying again at once
         // would spin as a lost display would.
@@ -409,8 +469,70 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
 
         PumpKeys();
         if (!m_bRunning)
-            return nFrames;
+            return m_counts.nFrames;
+
+        const DWORD dwNow = GetTickCount();
+        if (m_bModeChanged || dwNow - dwChecked >= kModeCheckMs)
+        {
+            if (m_bModeChanged || MonitorChanged())
+            {
+                // The frames since the last look may have been drawn for the
+                // old mode, and the rebuild shows nothing: none of it counts,
+                // and the next interval spans the gap.
+                m_counts = countsChecked;
+                RebuildForNewMode();
+                if (!m_bRunning)
+                    return m_counts.nFrames;
+                if (x + nBarWidth > static_cast<DWORD>(m_mode.nWidth) - 1)
+                    x = 1;
+            }
+            countsChecked = m_counts;
+            dwChecked = GetTickCount();
+        }
     }
+}
+
+bool CSweepRenderer::MonitorChanged() const
+{
+    const RECT rcMonitor = CDisplayDevice::MonitorRect(m_hMonitor);
+    return EqualRect(&rcMonitor, &m_mode.rcMonitor) == FALSE;
+}
+
+void CSweepRenderer::RebuildForNewMode()
+{
+    for (;;)
+    {
+        // A change that comes during a try is seen after it.
+        m_bModeChanged = false;
+        if (RebuildChain())
+            return;
+        // No box during a run: wait as for a lost display, and try again.
+        WaitAWhile(kRebuildRetryMs);
+        if (!m_bRunning)
+            return;
+    }
+}
+
+bool CSweepRenderer::RebuildChain()
+{
+    ReleaseChain();
+    const RECT rcMonitor = CDisplayDevice::MonitorRect(m_hMonitor);
+    const wchar_t* pszStep = nullptr;
+    if (CreateChain(rcMonitor, pszStep) != DD_OK)
+    {
+        ReleaseChain();
+        return false;
+    }
+    SetWindowPos(m_hTestWnd, HWND_TOPMOST, rcMonitor.left, rcMonitor.top, rcMonitor.right - rcMonitor.left,
+                 rcMonitor.bottom - rcMonitor.top, SWP_NOACTIVATE);
+    LayOutFrame();
+    return true;
+}
+
+void CSweepRenderer::WaitAWhile(DWORD dwMs)
+{
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs, QS_ALLINPUT);
+    PumpKeys();
 }
 
 void CSweepRenderer::WaitForDisplay()
@@ -418,17 +540,25 @@ void CSweepRenderer::WaitForDisplay()
     // Another program holds the display, or the display takes no flips.
     // Trying again at full speed would burn a core for nothing: sleep until
     // the test window has news, or a short while, so that the picture comes
-    // back soon after the display does.
+    // back soon after the display does. Surfaces lost to a new mode are never
+    // restored: that needs a rebuild.
     LARGE_INTEGER from;
     QueryPerformanceCounter(&from);
+    DWORD dwChecked = GetTickCount();
     do
     {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, kLostRetryMs, QS_ALLINPUT);
-        PumpKeys();
-    } while (m_bRunning && m_pPrimary->Restore() != DD_OK);
+        WaitAWhile(kLostRetryMs);
+        const DWORD dwNow = GetTickCount();
+        if (dwNow - dwChecked >= kModeCheckMs)
+        {
+            dwChecked = dwNow;
+            if (MonitorChanged())
+                m_bModeChanged = true;
+        }
+    } while (m_bRunning && !m_bModeChanged && m_pPrimary->Restore() != DD_OK);
     LARGE_INTEGER to;
     QueryPerformanceCounter(&to);
-    m_pacing.AddLostTime(from.QuadPart, to.QuadPart);
+    m_counts.pacing.AddLostTime(from.QuadPart, to.QuadPart);
 }
 
 void CSweepRenderer::PumpKeys()
@@ -438,7 +568,7 @@ void CSweepRenderer::PumpKeys()
     {
         // Anything else has been taken off the queue too: it is dropped, and the
         // pump ends until the next frame.
-        if (msg.message != WM_KEYDOWN)
+        if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
             break;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

@@ -30,17 +30,21 @@ public:
     // The low eight bits of nValue placed in the field dwMask of a pixel format.
     static DWORD ScaleComponent(DWORD nValue, DWORD dwMask);
 
-    // Ends the run on any WM_KEYDOWN but the auto-repeats of a key that was
-    // already down when the run began; every other message is left alone.
+    // Ends the run on any WM_KEYDOWN or WM_SYSKEYDOWN (F10, keys with Alt) but
+    // the auto-repeats of a key that was already down when the run began;
+    // every other message is left alone.
     void OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // WM_DISPLAYCHANGE: the frame loop makes its surfaces again after the frame.
+    void OnDisplayChange() { m_bModeChanged = true; }
 
     bool IsRunning() const { return m_bRunning; }
     HWND GetTestWindow() const { return m_hTestWnd; }
-    int GetWidth() const { return m_nWidth; }
-    int GetHeight() const { return m_nHeight; }
+    // The part of the surfaces that the monitor shows, where the picture goes.
+    int GetWidth() const { return m_mode.nWidth; }
+    int GetHeight() const { return m_mode.nHeight; }
     IDirectDrawSurface* GetPrimarySurface() const { return m_pPrimary; }
     // The pacing of the frames shown by the last RunFrames.
-    const CFramePacing& GetPacing() const { return m_pacing; }
+    const CFramePacing& GetPacing() const { return m_counts.pacing; }
 
 private:
     CSweepRenderer(const CSweepRenderer&);
@@ -56,19 +60,62 @@ private:
         IDirectDraw* pDD1;
     };
 
+    // Everything a frame takes from the display mode. The set-up and each
+    // rebuild measure the visible part; LayOutFrame works out the rest before
+    // the first frame and after each rebuild.
+    struct ModeLayout
+    {
+        RECT rcMonitor; // the monitor's rectangle it was made for
+        int nWidth;     // W and H: the back buffer, cut to the monitor's size
+        int nHeight;
+        DWORD dwWhite;  // pixel values in the back buffer's format
+        DWORD dwBackground;
+        DWORD dwBar;
+        RECT rcScreen;
+        RECT rcTop;
+        RECT rcRight;
+        RECT rcBottom;
+        RECT rcLeft;
+    };
+
+    // What a run counts, copied as a whole: taken back to the last look that
+    // found the mode unchanged when a change is noticed.
+    struct RunCounts
+    {
+        DWORD nFrames = 0; // frames whose flip reached the screen
+        CFramePacing pacing;
+    };
+
     // Undoes everything, then shows the box and throws.
     [[noreturn]] void Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result);
+    // The primary surface and its back buffer, with a palette where the
+    // display is palette-indexed, and the visible part for that monitor
+    // rectangle. On failure: the step and its result; what was made is left
+    // in the members for the caller to release.
+    HRESULT CreateChain(const RECT& rcMonitor, const wchar_t*& pszStep);
     // The back buffer's own size, or the given one when it can't be read.
     SIZE BackBufferSize(int nRectWidth, int nRectHeight) const;
+    void MeasureMode(const RECT& rcMonitor);
     bool IsPaletteIndexed() const;
-    void CreateAndAttachPalette(const SetUpProgress& progress);
+    HRESULT CreateAndAttachPalette(const wchar_t*& pszStep);
+    void LayOutFrame();
+    void ReleaseChain();
     void ReleaseSurfacesAndDirectDraw();
+    // Whether the monitor's rectangle is no longer the one laid out for.
+    bool MonitorChanged() const;
+    // Makes the chain again for the mode as it is now; while that fails,
+    // waits as for a lost display and tries again, until it works or a key
+    // ends the run.
+    void RebuildForNewMode();
+    bool RebuildChain();
     // Dispatches the test window's queued key-downs up to its first other message.
     void PumpKeys();
+    // Sleeps until the test window has news or dwMs have passed, then takes keys.
+    void WaitAWhile(DWORD dwMs);
     // While the display shows nothing (lost surfaces that can't be restored,
     // flips that fail): waits without spinning, still taking keys, until the
-    // surfaces can be restored or a key ends the run. The time counts as lost
-    // in the pacing record.
+    // surfaces can be restored, a key ends the run or the mode changes. The
+    // time counts as lost in the pacing record.
     void WaitForDisplay();
 
     IDirectDraw2* m_pDD;
@@ -77,12 +124,16 @@ private:
     IDirectDrawPalette* m_pPalette; // only on a palette-indexed display; released before m_pPrimary
     HINSTANCE m_hInst;
     HWND m_hTestWnd;
-    int m_nWidth;
-    int m_nHeight;
+    HMONITOR m_hMonitor; // the device's, or null for the primary screen
+    ModeLayout m_mode;
+    DWORD m_crBackground; // the run's colours, for each layout
+    DWORD m_crBar;
     bool m_bRunning;
+    bool m_bModeChanged;
     // The thread's key state as RunFrames began: which keys were held then.
     BYTE m_abKeysAtStart[256] = {};
-    CFramePacing m_pacing;
+    // The last run's counts and pacing.
+    RunCounts m_counts;
 };
 
 LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -191,16 +191,7 @@ qb_await_display() {
 # outputs, so Windows programs see two monitors. Xvfb can't do this: its
 # xinerama screens overlap at (0,0), and Wine ignores RandR 1.5 monitors.
 qb_start_dualhead() {
-  local numfile log="$QB_BUILD/xorg-dualhead-$$.log"
-  numfile=$(mktemp)
-  mkdir -p "$QB_BUILD/xorg.conf.d"
-  Xorg -displayfd 3 -config "$QB_ROOT/scripts/xorg-dummy.conf" -configdir "$QB_BUILD/xorg.conf.d" \
-    -logfile "$log" -noreset -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
-  QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
-  if ! qb_await_display "$numfile"; then
-    echo "Xorg with the dummy driver did not start; see $log" >&2
-    return 1
-  fi
+  qb_start_xorg_dummy xorg-dummy.conf dualhead || return 1
   xrandr --addmode DUMMY1 1024x768 &&
     xrandr --output DUMMY0 --mode 1024x768 --primary --output DUMMY1 --mode 1024x768 --right-of DUMMY0 || {
     echo "xrandr could not place the second monitor on $DISPLAY" >&2
@@ -210,6 +201,33 @@ qb_start_dualhead() {
   # would see only the first until a client has asked once.
   if ! xrandr --listactivemonitors | grep -q '^Monitors: 2$'; then
     echo "Xorg on $DISPLAY does not show two monitors" >&2
+    return 1
+  fi
+}
+
+# Starts Xorg with the dummy driver and one monitor at 1024x768 that xrandr
+# can set to 800x600: the tests of a mode change during a run, which have the
+# slot to themselves so that no other test sees the changed mode.
+qb_start_modes() {
+  qb_start_xorg_dummy xorg-modes.conf modes || return 1
+  if ! xrandr | grep -q -E '^ +800x600 '; then
+    echo "Xorg on $DISPLAY offers no 800x600 mode" >&2
+    return 1
+  fi
+}
+
+# Starts Xorg with the dummy driver and the configuration scripts/CONF on a
+# free display number; sets DISPLAY and adds the server to those that
+# qb_stop_xvfb stops. NAME goes into the log's name.
+qb_start_xorg_dummy() {
+  local numfile log="$QB_BUILD/xorg-$2-$$.log"
+  numfile=$(mktemp)
+  mkdir -p "$QB_BUILD/xorg.conf.d"
+  Xorg -displayfd 3 -config "$QB_ROOT/scripts/$1" -configdir "$QB_BUILD/xorg.conf.d" \
+    -logfile "$log" -noreset -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
+  if ! qb_await_display "$numfile"; then
+    echo "Xorg with the dummy driver did not start; see $log" >&2
     return 1
   fi
 }

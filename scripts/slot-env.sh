@@ -1,13 +1,13 @@
 # Sourced by the test wrappers. scripts/test runs the tests three at a time,
 # each in a display slot of its own: an X server and a Wine prefix with its
 # own wineserver, so that tests never share a keyboard focus. A test asks for
-# a kind of slot (bare, desktop, dualhead, depth16, depth8, bare32, desktop32) through CTest's
-# resource groups; CTest names the kind in CTEST_RESOURCE_GROUP_0 and the slot
-# it gave in CTEST_RESOURCE_GROUP_0_<KIND> ("id:s1,slots:1"). This points
-# DISPLAY and WINEPREFIX at that slot and tells the test what it is:
-# QB_SLOT_KIND, QUILLABY_SCREEN (the primary monitor, WxH) and QB_SLOT_DEPTH,
-# and Wine which loader to use (QB_WINE_BITS: 32 in the shipped program's
-# slots, bare32 and desktop32).
+# a kind of slot (bare, desktop, dualhead, modes, depth16, depth8, bare32,
+# desktop32) through CTest's resource groups; CTest names the kind in
+# CTEST_RESOURCE_GROUP_0 and the slot it gave in CTEST_RESOURCE_GROUP_0_<KIND>
+# ("id:s1,slots:1"). This points DISPLAY and WINEPREFIX at that slot and tells
+# the test what it is: QB_SLOT_KIND, QUILLABY_SCREEN (the primary monitor, WxH)
+# and QB_SLOT_DEPTH, and Wine which loader to use (QB_WINE_BITS: 32 in the
+# shipped program's slots, bare32 and desktop32).
 # Without a slot nothing changes but the default prefix.
 qb_here=$(cd "$(dirname "$0")/.." && pwd)
 qb_kind=${CTEST_RESOURCE_GROUP_0:-}

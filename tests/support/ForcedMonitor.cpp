@@ -39,3 +39,8 @@ HMONITOR ForcedMonitor::Handle() const
 {
     return kForcedHandle;
 }
+
+void ForcedMonitor::MoveTo(const RECT& rcMonitor)
+{
+    s_rcForced = rcMonitor;
+}

@@ -18,6 +18,8 @@ public:
 
     // The handle to give a CDisplayDevice.
     HMONITOR Handle() const;
+    // A new mode: the same monitor answers with another rectangle.
+    void MoveTo(const RECT& rcMonitor);
 
 private:
     MonitorFunctionTable m_saved;

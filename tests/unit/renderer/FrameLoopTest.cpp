@@ -582,6 +582,7 @@ struct KeyDown
 {
     WPARAM wKey;
     bool bRepeat; // the previous-state bit (30) of lParam
+    UINT uMsg = WM_KEYDOWN;
 };
 
 struct HeldKeyCase
@@ -604,7 +605,7 @@ TEST_P(HeldKeyDowns, EndTheRunOnlyWhenPressedAgain)
     for (const KeyDown& key : c.keys)
     {
         const LPARAM lParam = key.bRepeat ? kKeyRepeated : kKeyPressed;
-        PostMessageW(m_hWnd, WM_KEYDOWN, key.wKey, lParam);
+        PostMessageW(m_hWnd, key.uMsg, key.wKey, lParam);
     }
     EXPECT_EQ(c.nExpectedFrames, RunUntilFlip(3, 1, 0, 10)) << c.pszName;
 }
@@ -616,7 +617,11 @@ INSTANTIATE_TEST_SUITE_P(
         HeldKeyCase{"AHeldKeyLetGoAndPressedAgainEndsIt", {VK_RETURN}, {{VK_RETURN, true}, {VK_RETURN, false}}, 1},
         HeldKeyCase{"ARepeatOfAKeyPressedDuringTheRunEndsIt", {VK_RETURN}, {{VK_RETURN, true}, {VK_ESCAPE, true}}, 1},
         HeldKeyCase{"WithNothingHeldARepeatEndsIt", {}, {{VK_RETURN, true}}, 1},
-        HeldKeyCase{"AnotherKeyPressedWhileOneIsHeldEndsIt", {VK_RETURN}, {{'A', false}}, 1}),
+        HeldKeyCase{"AnotherKeyPressedWhileOneIsHeldEndsIt", {VK_RETURN}, {{'A', false}}, 1},
+        // Alt and F10 come as system keys, under the same rule.
+        HeldKeyCase{"RepeatsOfAltHeldBeforeTheRunAreNoPress", {VK_MENU}, {{VK_MENU, true, WM_SYSKEYDOWN}}, 3},
+        HeldKeyCase{"F10EndsIt", {}, {{VK_F10, false, WM_SYSKEYDOWN}}, 1},
+        HeldKeyCase{"AltPressedAgainEndsIt", {VK_MENU}, {{VK_MENU, true, WM_SYSKEYDOWN}, {VK_MENU, false, WM_SYSKEYDOWN}}, 1}),
     [](const ::testing::TestParamInfo<HeldKeyCase>& info) { return info.param.pszName; });
 
 TEST_F(FrameLoopTest, AKeyDownQueuedBeforeTheCallStillGivesOneFrame)
@@ -660,7 +665,7 @@ TEST_P(PumpDropsOther, AndEndsThePumpUntilTheNextFrame)
 
 INSTANTIATE_TEST_SUITE_P(Messages, PumpDropsOther,
                          ::testing::Values(static_cast<UINT>(WM_KEYUP), static_cast<UINT>(WM_CHAR),
-                                           static_cast<UINT>(WM_SYSKEYDOWN), static_cast<UINT>(WM_MOUSEMOVE),
+                                           static_cast<UINT>(WM_SYSKEYUP), static_cast<UINT>(WM_MOUSEMOVE),
                                            static_cast<UINT>(WM_LBUTTONDOWN), static_cast<UINT>(WM_USER + 7)));
 
 TEST_F(FrameLoopTest, SeveralKeyDownsAreAllDispatchedInOnePump)

@@ -27,19 +27,40 @@ protected:
     HWND m_hWnd = nullptr;
 };
 
-TEST_F(WindowProcTest, AKeyDownClearsTheFlagAndPostsOneClose)
+struct KeyMessage
 {
-    const LRESULT lResult = SendMessageW(m_hWnd, WM_KEYDOWN, 'Q', 0x00100001);
-    EXPECT_EQ(0, lResult) << "DefWindowProcW's answer to WM_KEYDOWN";
-    EXPECT_FALSE(m_pRenderer->IsRunning());
+    const char* pszName;
+    UINT uMsg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+class WindowProcKey : public WindowProcTest, public ::testing::WithParamInterface<KeyMessage>
+{
+};
+
+TEST_P(WindowProcKey, ClearsTheFlagAndPostsOneClose)
+{
+    const KeyMessage& k = GetParam();
+    const LRESULT lResult = SendMessageW(m_hWnd, k.uMsg, k.wParam, k.lParam);
+    EXPECT_EQ(0, lResult) << k.pszName << ": DefWindowProcW's answer";
+    EXPECT_FALSE(m_pRenderer->IsRunning()) << k.pszName;
 
     const std::vector<MSG> queued = TakeQueued(m_hWnd);
-    ASSERT_EQ(1u, queued.size()) << "messages queued for the test window";
+    ASSERT_EQ(1u, queued.size()) << k.pszName << ": messages queued for the test window";
     EXPECT_EQ(static_cast<UINT>(WM_CLOSE), queued[0].message);
     EXPECT_EQ(0u, queued[0].wParam);
     EXPECT_EQ(0, queued[0].lParam);
     EXPECT_TRUE(IsWindow(m_hWnd)) << "the window is the destructor's to destroy";
 }
+
+// F10, and keys pressed with Alt (bit 29), come as system keys.
+INSTANTIATE_TEST_SUITE_P(Keys, WindowProcKey,
+                         ::testing::Values(KeyMessage{"KeyDown", WM_KEYDOWN, 'Q', 0x00100001},
+                                           KeyMessage{"SysKeyDownF10", WM_SYSKEYDOWN, VK_F10, 0x00440001},
+                                           KeyMessage{"SysKeyDownAltA", WM_SYSKEYDOWN, 'A', 0x201E0001},
+                                           KeyMessage{"SysKeyDownAlt", WM_SYSKEYDOWN, VK_MENU, 0x20380001}),
+                         [](const ::testing::TestParamInfo<KeyMessage>& info) { return info.param.pszName; });
 
 TEST_F(WindowProcTest, AnAutoRepeatedKeyDownEndsTheRunToo)
 {
@@ -66,9 +87,7 @@ TEST_P(WindowProcOther, LeavesTheFlagSet)
 }
 
 INSTANTIATE_TEST_SUITE_P(Messages, WindowProcOther,
-                         ::testing::Values(OtherMessage{"SysKeyDown", WM_SYSKEYDOWN, 'A'},
-                                           OtherMessage{"SysKeyDownF10", WM_SYSKEYDOWN, VK_F10},
-                                           OtherMessage{"Char", WM_CHAR, 'a'},
+                         ::testing::Values(OtherMessage{"Char", WM_CHAR, 'a'},
                                            OtherMessage{"KeyUp", WM_KEYUP, 'A'},
                                            OtherMessage{"SysKeyUp", WM_SYSKEYUP, 'A'},
                                            OtherMessage{"MouseMove", WM_MOUSEMOVE, 0},

@@ -42,10 +42,10 @@ public:
     FramePacingSummary Summarize() const;
 
     // Intervals are sorted into buckets a sixteenth of an octave wide (about
-    // 4 %), on a scale of about a microsecond; each bucket keeps its intervals'
-    // exact sum, so that means need no rounding.
+    // 4 %), on a scale of half a microsecond to a microsecond; each bucket
+    // keeps its intervals' exact sum, so that means need no rounding.
     static const unsigned kSubBuckets = 16;
-    static const unsigned kTopBit = 24; // up to about 30 s; longer ones share the last bucket
+    static const unsigned kTopBit = 24; // intervals of 16 s and more may share the last bucket
     static const unsigned kBuckets = kSubBuckets + (kTopBit - 3) * kSubBuckets;
     // A figure needs at least this many intervals.
     static const DWORD kMinIntervals = 2;

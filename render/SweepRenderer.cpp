@@ -412,6 +412,8 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     // The counts as the last look found the mode unchanged, and when that was.
     RunCounts countsChecked = m_counts;
     DWORD dwChecked = GetTickCount();
+    LARGE_INTEGER checkedAt;
+    QueryPerformanceCounter(&checkedAt);
     for (;;)
     {
         const DWORD nWidth = static_cast<DWORD>(m_mode.nWidth);
@@ -478,9 +480,12 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
             {
                 // The frames since the last look may have been drawn for the
                 // old mode, and the rebuild shows nothing: none of it counts,
-                // and the next interval spans the gap.
+                // and the pacing line gives it as time the display was lost.
                 m_counts = countsChecked;
                 RebuildForNewMode();
+                LARGE_INTEGER rebuiltAt;
+                QueryPerformanceCounter(&rebuiltAt);
+                m_counts.pacing.AddLostTime(checkedAt.QuadPart, rebuiltAt.QuadPart);
                 if (!m_bRunning)
                     return m_counts.nFrames;
                 if (x + nBarWidth > static_cast<DWORD>(m_mode.nWidth) - 1)
@@ -488,6 +493,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
             }
             countsChecked = m_counts;
             dwChecked = GetTickCount();
+            QueryPerformanceCounter(&checkedAt);
         }
     }
 }

@@ -97,7 +97,10 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     // The frames since the last look that found the mode unchanged count as
     // nothing shown, and so does the rebuild.
     EXPECT_EQ(c.nExpected, nFrames) << c.pszName;
-    EXPECT_EQ(nFrames, pRenderer->GetPacing().Summarize().nFrames) << c.pszName << ": the pacing record is taken back too";
+    const FramePacingSummary pacing = pRenderer->GetPacing().Summarize();
+    EXPECT_EQ(nFrames, pacing.nFrames) << c.pszName << ": the pacing record is taken back too";
+    if (c.sign != Sign::SysKey)
+        EXPECT_GT(pacing.dLostSeconds, 0.0) << c.pszName << ": the gap shows as time the display was lost";
     EXPECT_EQ(4u * 6, FillsOf(0).size()) << c.pszName << ": the change is noticed after the 4th frame";
     const bool bRebuilt = c.sign != Sign::SysKey && c.nFailMs != ~0u;
     EXPECT_EQ(static_cast<size_t>(nFailedTries + (bRebuilt ? 1 : 0)), CallsFrom(nFrom, M::CreateSurface).size())

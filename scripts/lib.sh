@@ -87,10 +87,17 @@ qb_can_run_32bit() {
   fi
   [ -x /usr/lib/wine/wine ] && return 0
   echo "Installing Wine's 32-bit loader (wine32:i386)" >&2
+  local added=""
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     qb_as_root dpkg --add-architecture i386
+    added=yes
   fi
   if ! qb_apt_install wine32:i386 >&2 || [ ! -x /usr/lib/wine/wine ]; then
+    # Leave no foreign architecture behind that nothing uses: with it, every
+    # later index update reads the i386 lists too, and fails with them.
+    if [ -n "$added" ] && ! dpkg -l | awk '$1 ~ /^.i/ && $4 == "i386"' | grep -q .; then
+      qb_as_root dpkg --remove-architecture i386
+    fi
     echo "Wine's 32-bit loader (wine32:i386) could not be installed"
     return 1
   fi

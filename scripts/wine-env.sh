@@ -8,9 +8,10 @@ if [ "${QB_WINE_BITS:-64}" = 32 ]; then
 else
   QB_WINE_LOADER=/usr/lib/wine/wine64
 fi
-# The server serves both; Debian installs the 64-bit one with wine64.
+# The server serves both; Debian installs the 64-bit one with wine64, which
+# the scripts always install. Named, not looked for: this file is read before
+# the packages are installed on a new machine.
 QB_WINESERVER=/usr/lib/wine/wineserver64
-[ -x "$QB_WINESERVER" ] || QB_WINESERVER=/usr/lib/wine/wineserver32
 # Wine starts its own helper programs (wineboot's, winhlp32) with these.
 export WINELOADER="$QB_WINE_LOADER" WINESERVER="$QB_WINESERVER"
 

@@ -99,8 +99,9 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     EXPECT_EQ(c.nExpected, nFrames) << c.pszName;
     const FramePacingSummary pacing = pRenderer->GetPacing().Summarize();
     EXPECT_EQ(nFrames, pacing.nFrames) << c.pszName << ": the pacing record is taken back too";
-    if (c.sign != Sign::SysKey)
+    if (c.sign != Sign::SysKey) {
         EXPECT_GT(pacing.dLostSeconds, 0.0) << c.pszName << ": the gap shows as time the display was lost";
+    }
     EXPECT_EQ(4u * 6, FillsOf(0).size()) << c.pszName << ": the change is noticed after the 4th frame";
     const bool bRebuilt = c.sign != Sign::SysKey && c.nFailMs != ~0u;
     EXPECT_EQ(static_cast<size_t>(nFailedTries + (bRebuilt ? 1 : 0)), CallsFrom(nFrom, M::CreateSurface).size())

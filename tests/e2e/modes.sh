@@ -73,6 +73,8 @@ later=$(picture "$QB_OUT/after-2.png" 800 600)
 check_match "a moment later" "right, bar at [0-9]+" "$later"
 check_ne "the picture a moment later" "$after" "$later"
 end_run "the run with the change" k
+check_match "the run with the change: the pacing line shows the gap" \
+  'Frame pacing: .*, display lost for [0-9]+\.[0-9]{2} s(;.*)?' "$(qb_field $QB_ID_PACING)"
 
 start_run "next run" next
 check_match "next run, at 800x600" 'right, bar at [0-9]+' "$(picture "$QB_OUT/next.png" 800 600)"

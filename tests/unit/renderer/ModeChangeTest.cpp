@@ -2,6 +2,8 @@
 // way it shows; and a system key, which ends a run.
 #include "RendererTestSupport.h"
 
+#include "support/TestText.h"
+
 namespace
 {
 typedef FakeDDMethod M;
@@ -21,19 +23,13 @@ struct ModeCase
     DWORD nExpected;   // frames counted
 };
 
-std::string Text(const RECT& rc)
-{
-    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + ","
-        + std::to_string(rc.bottom);
-}
-
 // The fills of one back buffer: the screen, four edges and the bar, per frame.
 std::vector<std::string> FillsOf(int nBackBuffer)
 {
     std::vector<std::string> fills;
     for (const FakeDDCall& call : FakeDDCallsOf(M::Blt))
         if (call.object == FakeDDObject::BackBuffer && call.nInstance == nBackBuffer)
-            fills.push_back(Text(call.rcDest));
+            fills.push_back(ToText(call.rcDest));
     return fills;
 }
 }
@@ -120,13 +116,14 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
         // Inside the part of the surface that the monitor shows; the bar keeps
         // its speed, and restarts at the left as 681 no longer fits.
         const std::vector<std::string> fills = FillsOf(1);
-        const std::vector<std::string> expected = {"0,0,640,480", "0,0,640,1",  "639,0,640,480", "0,479,640,480",
-                                                   "0,0,1,480",   "1,1,21,479", "0,0,640,480",   "0,0,640,1",
-                                                   "639,0,640,480", "0,479,640,480", "0,0,1,480", "171,1,191,479"};
+        const std::vector<std::string> expected = {
+            "(0, 0, 640, 480)", "(0, 0, 640, 1)", "(639, 0, 640, 480)", "(0, 479, 640, 480)", "(0, 0, 1, 480)",
+            "(1, 1, 21, 479)", "(0, 0, 640, 480)", "(0, 0, 640, 1)", "(639, 0, 640, 480)", "(0, 479, 640, 480)",
+            "(0, 0, 1, 480)", "(171, 1, 191, 479)"};
         EXPECT_EQ(expected, fills) << c.pszName;
         RECT rcWindow = {};
         GetWindowRect(hWnd, &rcWindow);
-        EXPECT_EQ(Text(kNew), Text(rcWindow)) << c.pszName << ": the test window covers the new rectangle";
+        EXPECT_EQ(ToText(kNew), ToText(rcWindow)) << c.pszName << ": the test window covers the new rectangle";
     }
     const bool bPalette = c.pfnFormat == &FakeFormatPalette8;
     EXPECT_EQ(bPalette ? 2 : 0, FakeDDCount(M::CreatePalette)) << c.pszName << ": the palette is made again";

@@ -241,15 +241,23 @@ qb_start_xorg_dummy() {
 
 # Starts openbox on DISPLAY and waits until it manages the screen.
 qb_start_openbox() {
-  openbox --sm-disable >/dev/null 2>&1 &
-  QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
-  local i
+  local i pid log="$QB_BUILD/openbox-${DISPLAY#:}-$$.log"
+  openbox --sm-disable >/dev/null 2>"$log" &
+  pid=$!
+  QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $pid"
   # A loaded machine can take a while.
   for i in $(seq 1 300); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  echo "openbox did not start on $DISPLAY" >&2
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "openbox did not manage the screen on $DISPLAY within 30 s; see $log" >&2
+  else
+    wait "$pid"
+    echo "openbox ended on $DISPLAY with exit status $? before it managed the screen; see $log" >&2
+  fi
+  tail -n 5 "$log" >&2
   return 1
 }
 

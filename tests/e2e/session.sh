@@ -89,17 +89,21 @@ qb_program_alive() {
   [ -n "$state" ] && [ "$state" != Z ]
 }
 
-# Starts the program and waits for its dialog. Wine's own messages go to
-# wine.log in the test's output folder, and are shown when the dialog doesn't
-# come.
+# Starts the program and waits for its dialog. Wine's errors go to wine.log in
+# the test's output folder, and are shown when the dialog doesn't come.
 qb_start() {
-  "$QB_WINE_RUN" "$QB_EXE" >/dev/null 2>"$QB_OUT/wine.log" </dev/null &
+  WINEDEBUG=-all,err+all "$QB_WINE_RUN" "$QB_EXE" >/dev/null 2>"$QB_OUT/wine.log" </dev/null &
   QB_PID=$!
   if qb_probe wait 30; then
     check_eq "the settings dialog appears" "shown" "shown"
   else
-    local state="ended"
-    qb_program_alive && state="still running"
+    local state
+    if qb_program_alive; then
+      state="still running"
+    else
+      wait "$QB_PID" 2>/dev/null
+      state="ended with exit status $?"
+    fi
     check_eq "the settings dialog appears" "shown" "not shown within 30 s, program $state"
     tail -n 20 "$QB_OUT/wine.log"
     return 1

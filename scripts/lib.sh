@@ -167,7 +167,10 @@ qb_prefix_fonts() {
 qb_start_xvfb() {
   local geometry=${1:-1024x768x24} numfile
   numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  # -noreset: by default the server starts afresh whenever its last client
+  # leaves, and drops a client that connects meanwhile; a program or openbox
+  # that met that ended at once (openbox with status 1 and not a word).
+  Xvfb -displayfd 3 -screen 0 "$geometry" -noreset -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
   qb_await_display "$numfile" && return 0
   echo "Xvfb did not start" >&2

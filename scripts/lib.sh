@@ -168,8 +168,8 @@ qb_start_xvfb() {
   local geometry=${1:-1024x768x24} numfile
   numfile=$(mktemp)
   # -noreset: by default the server starts afresh whenever its last client
-  # leaves, and drops a client that connects meanwhile; a program or openbox
-  # that met that ended at once (openbox with status 1 and not a word).
+  # leaves, and a client that connects just then can be dropped: openbox,
+  # started as the slot's check had left, then ended at once.
   Xvfb -displayfd 3 -screen 0 "$geometry" -noreset -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   QB_XVFB_PIDS="${QB_XVFB_PIDS:-} $!"
   qb_await_display "$numfile" && return 0

@@ -14,7 +14,7 @@ export WINEDLLOVERRIDES="mscoree=;mshtml="
 # 64-bit Wine only: no i386 package and no foreign architecture, so the
 # install works on a kernel without 32-bit support and never waits on a
 # mirror's i386 index.
-QB_PACKAGES="cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 fonts-wine xvfb xdotool imagemagick"
+QB_PACKAGES="cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 fonts-wine xvfb xdotool imagemagick zip unzip"
 # The tests' other desktops: a window manager, and Xorg's dummy driver for two
 # monitors side by side (set up with xrandr).
 QB_TEST_PACKAGES="openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils"
@@ -103,7 +103,8 @@ qb_can_run_32bit() {
   fi
 }
 
-# Configures once, then builds only what changed.
+# Configures once, then builds only what changed: everything, or the targets
+# named (quillaby: the shipped program alone).
 qb_build() {
   local toolchain="$QB_ROOT/cmake/mingw-x86_64.cmake"
   # A build folder configured for another toolchain (the tests were once
@@ -116,9 +117,42 @@ qb_build() {
   if [ ! -f "$QB_BUILD/CMakeCache.txt" ]; then
     cmake -S "$QB_ROOT" -B "$QB_BUILD" -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
   fi
-  cmake --build "$QB_BUILD" -j "$(nproc)" -- --no-print-directory | grep -v -E '^\[ *[0-9]+%\]|^Consolidate|^Scanning' || true
+  cmake --build "$QB_BUILD" -j "$(nproc)" ${1:+--target "$@"} -- --no-print-directory | grep -v -E '^\[ *[0-9]+%\]|^Consolidate|^Scanning' || true
   [ "${PIPESTATUS[0]}" = 0 ] || return 1
-  [ -f "$QB_EXE" ] && [ -f "$QB_EXE64" ]
+  [ -f "$QB_EXE" ] && { [ $# != 0 ] || [ -f "$QB_EXE64" ]; }
+}
+
+# Makes the Windows download in DIR from the built shipped program:
+# quillaby-VERSION-windows-x86.zip, holding quillaby.exe and README.txt, and
+# SHA256SUMS with the checksums of the zip and of the program. The same
+# program gives the same zip wherever and whenever it is made: a fixed order,
+# the last commit's time on both files (in UTC, as the zip's times have no
+# zone), fixed permissions, and none of the extra fields that would carry
+# this machine's owners and times. Prints the zip's path.
+qb_package() {
+  local dir version epoch stage zip
+  version=$(sed -n 's/^#define QUILLABY_VERSION_TEXT "\(.*\)"$/\1/p' "$QB_BUILD/res/version.h" 2>/dev/null)
+  if [ -z "$version" ] || [ ! -f "$QB_EXE" ] || [ ! -f "$QB_BUILD/README.txt" ]; then
+    echo "$QB_BUILD holds no built shipped program with its version and readme" >&2
+    return 1
+  fi
+  # Outside a git checkout, SOURCE_DATE_EPOCH or 1 January 1980, the zip's
+  # earliest time.
+  epoch=${SOURCE_DATE_EPOCH:-$(git -C "$QB_ROOT" log -1 --format=%ct 2>/dev/null)}
+  epoch=${epoch:-315532800}
+  mkdir -p "$1" && dir=$(cd "$1" && pwd) || return 1
+  zip="quillaby-$version-windows-x86.zip"
+  stage=$(mktemp -d)
+  cp "$QB_EXE" "$stage/quillaby.exe" && cp "$QB_BUILD/README.txt" "$stage/README.txt" &&
+    chmod 0755 "$stage/quillaby.exe" && chmod 0644 "$stage/README.txt" &&
+    touch -d "@$epoch" "$stage/quillaby.exe" "$stage/README.txt" &&
+    rm -f "$dir/$zip" &&
+    (cd "$stage" && TZ=UTC zip -q -X -D -9 "$dir/$zip" quillaby.exe README.txt) &&
+    (cd "$dir" && sha256sum "$zip") >"$dir/SHA256SUMS" &&
+    (cd "$stage" && sha256sum quillaby.exe) >>"$dir/SHA256SUMS"
+  local status=$?
+  rm -rf "$stage"
+  [ "$status" = 0 ] && echo "$dir/$zip"
 }
 
 # Creates the private Wine prefix on first use, and gives it Wine's own fonts.

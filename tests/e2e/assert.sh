@@ -70,7 +70,7 @@ check_num() {
 # How long a check waits for a state that should come. A loaded 2-core
 # machine can take many seconds for what an idle one does at once: a slower
 # machine gives a slower pass, never a failure.
-QB_WAIT=${QB_WAIT:-30}
+QB_WAIT=${QB_WAIT:-60}
 
 # Milliseconds since the epoch, and seconds since such a time as "S.SS".
 qb_clock() { echo $(($(date +%s%N) / 1000000)); }

@@ -105,10 +105,12 @@ qb_start() {
   WINEDEBUG=-all,err+all "$QB_WINE_RUN" "$QB_EXE" >/dev/null 2>"$QB_OUT/wine.log" </dev/null &
   QB_PID=$!
   qb_centers=()
+  qb_focused=""
   local start
   start=$(qb_clock)
   if qb_probe wait "$QB_WAIT"; then
-    check_eq "the settings dialog appears" "shown" "shown after $(qb_since "$start") s"
+    echo "waited $(qb_since "$start") s for the settings dialog"
+    check_eq "the settings dialog appears" "shown" "shown"
   else
     local state
     if qb_program_alive; then
@@ -140,7 +142,8 @@ qb_check_ended() {
   local what=$1 start
   start=$(qb_clock)
   if qb_wait_exit; then
-    check_eq "$what: the process ends" "ended" "ended after $(qb_since "$start") s"
+    echo "waited $(qb_since "$start") s for the program to end"
+    check_eq "$what: the process ends" "ended" "ended"
   else
     check_eq "$what: the process ends" "ended" "still running after $QB_WAIT s"
   fi
@@ -178,7 +181,8 @@ qb_wait_focus() {
 qb_click() {
   qb_center "$1" || return 1
   xdotool mousemove $qb_xy click 1
-  [ "$1" = "$QB_ID_RUN" ] || qb_wait_focus is "$1"
+  [ "$1" = "$QB_ID_RUN" ] && return 0
+  qb_wait_focus is "$1" && qb_focused=$1
 }
 
 # Keys go to the window under the pointer: rest it on the dialog's rate line.
@@ -189,11 +193,12 @@ qb_key() {
   xdotool key "$@"
 }
 
-# Tab, and waits until the focus has left the control that had it, so that
-# this control's rule has run.
+# Tab, and waits until the focus has left the control that a click gave it
+# to (or, without one, whichever has it), so that this control's rule has run.
 qb_tab() {
-  local from
-  from=$(qb_probe focus)
+  local from=${qb_focused:-}
+  [ -n "$from" ] || from=$(qb_probe focus)
+  qb_focused=""
   qb_key Tab || return 1
   qb_wait_focus not "$from"
 }

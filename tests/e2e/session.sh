@@ -164,14 +164,15 @@ qb_field() {
 # sign that Wine has taken in the click or key that moves it. Says how long
 # it took, and what has the focus when it doesn't come.
 qb_wait_focus() {
-  local start got
+  local start got what
   start=$(qb_clock)
   got=$(qb_probe focus "$1" "$2" "$QB_WAIT")
   if { [ "$1" = is ] && [ "$got" = "$2" ]; } || { [ "$1" = not ] && [ "$got" != "$2" ]; }; then
-    echo "waited $(qb_since "$start") s for the focus $1 on $2" >&2
+    if [ "$1" = is ]; then what="to be on"; else what="to leave"; fi
+    echo "waited $(qb_since "$start") s for the focus $what control $2" >&2
     return 0
   fi
-  echo "the focus is not $1 on $2 after $QB_WAIT s: it is on $got" >&2
+  echo "after $QB_WAIT s the focus, expected $1 on control $2, is on $got" >&2
   return 1
 }
 

@@ -67,6 +67,52 @@ check_num() {
   qb_report $? "$1" "a number $2 $3" "\"$4\""
 }
 
+# How long a check waits for a state that should come. A loaded 2-core
+# machine can take many seconds for what an idle one does at once: a slower
+# machine gives a slower pass, never a failure.
+QB_WAIT=${QB_WAIT:-60}
+
+# Milliseconds since the epoch, and seconds since such a time as "S.SS".
+qb_clock() { echo $(($(date +%s%N) / 1000000)); }
+qb_since() { awk -v ms=$(($(qb_clock) - $1)) 'BEGIN { printf "%.2f", ms / 1000 }'; }
+
+# qb_poll TEST COMMAND...: runs COMMAND until TEST (a function given its
+# output) holds or QB_WAIT seconds pass; leaves the last output in
+# qb_polled and the seconds it took in qb_waited.
+qb_poll() {
+  local test=$1 start status
+  shift
+  start=$(qb_clock)
+  while :; do
+    qb_polled=$("$@" 2>/dev/null)
+    "$test" "$qb_polled" && status=0 && break
+    [ $(($(qb_clock) - start)) -ge $((QB_WAIT * 1000)) ] && status=1 && break
+    sleep 0.1
+  done
+  qb_waited=$(qb_since "$start")
+  return $status
+}
+
+# check_eq_wait WHAT EXPECTED COMMAND...: COMMAND comes to print EXPECTED;
+# reports its last output and how long the wait took.
+check_eq_wait() {
+  local what=$1 expected=$2
+  shift 2
+  qb_is_expected() { [ "$1" = "$expected" ]; }
+  qb_poll qb_is_expected "$@"
+  qb_report $? "$what" "\"$expected\"" "\"$qb_polled\" after $qb_waited s"
+}
+
+# check_match_wait WHAT REGEX COMMAND...: COMMAND comes to print a text that
+# matches REGEX.
+check_match_wait() {
+  local what=$1 regex=$2
+  shift 2
+  qb_is_match() { printf '%s' "$1" | grep -q -E -x -- "$regex"; }
+  qb_poll qb_is_match "$@"
+  qb_report $? "$what" "text matching /$regex/" "\"$qb_polled\" after $qb_waited s"
+}
+
 # Ends the test: non-zero when a check failed or nothing was checked.
 check_done() {
   if [ "$QB_CHECKS" = 0 ]; then

@@ -13,29 +13,24 @@ qb_key ctrl+F1
 check_eq "help engine after Ctrl+F1" "absent" "$(qb_probe find '#32770' ERROR 3)"
 qb_key F1
 # The help engine first says the file is missing, then offers to open another.
-check_eq "the help engine's error box" "present" "$(qb_probe find '#32770' ERROR 30)"
+check_eq "the help engine's error box" "present" "$(qb_probe find '#32770' ERROR "$QB_WAIT")"
 check_eq "Return on the error box" "dismissed" "$(qb_dismiss '#32770' ERROR Return)"
-check_eq "the help engine's file dialog" "present" "$(qb_probe find '#32770' Open 20)"
+check_eq "the help engine's file dialog" "present" "$(qb_probe find '#32770' Open "$QB_WAIT")"
 check_eq "Escape on the file dialog" "dismissed" "$(qb_dismiss '#32770' Open Escape)"
 
-helper=""
-for i in $(seq 1 100); do
-  helper=$(qb_own_processes | grep winhlp32)
-  [ -z "$helper" ] && break
-  sleep 0.2
-done
-check_eq "the help engine has ended" "" "$helper"
+helper_left() { qb_own_processes | grep winhlp32; }
+check_eq_wait "the help engine has ended" "" helper_left
 
 if qb_program_alive; then alive=running; else alive=ended; fi
 check_eq "the program after help" "running" "$alive"
-check_eq "its dialog" "present" "$(qb_probe find '#32770' Quillaby 5)"
+check_eq "its dialog" "present" "$(qb_probe find '#32770' Quillaby "$QB_WAIT")"
 
 # The dialog answers and takes typing again.
 qb_type_into "$QB_ID_BAR_RED" 12
-qb_key Tab
-check_eq "bar red typed after help" "12" "$(qb_field $QB_ID_BAR_RED)"
+qb_tab
+check_eq_wait "bar red typed after help" "12" qb_field $QB_ID_BAR_RED
 qb_type_into "$QB_ID_BAR_GREEN" 34
-check_eq "bar green typed after help" "34" "$(qb_field $QB_ID_BAR_GREEN)"
+check_eq_wait "bar green typed after help" "34" qb_field $QB_ID_BAR_GREEN
 
 qb_key Escape
 qb_check_ended "Escape after help"

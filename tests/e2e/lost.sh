@@ -30,12 +30,12 @@ rate_of() { local line; line=$(qb_field $QB_ID_RATE); echo "${line##*: }"; }
 # A normal run, for comparison: sets normal_rate.
 normal_run() { # LABEL CAPTURE
   qb_click "$QB_ID_RUN"
-  check_eq "$1: the test window opens" "present" "$(qb_wait_testwin present 15)"
-  if qb_wait_frames "$QB_OUT/$2.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+  check_eq "$1: the test window opens" "present" "$(qb_wait_testwin present)"
+  if qb_wait_frames "$QB_OUT/$2.png"; then seen=shown; else seen="not shown within $QB_WAIT s"; fi
   check_eq "$1: the frames on the screen" "shown" "$seen"
   sleep 3
   qb_key_testwin k
-  check_eq "$1: after a key, the test window" "absent" "$(qb_wait_testwin absent 10)"
+  check_eq "$1: after a key, the test window" "absent" "$(qb_wait_testwin absent)"
   normal_rate=$(rate_of)
   check_num "$1: rate" ">" 0 "$normal_rate"
 }
@@ -44,8 +44,8 @@ normal_before=$normal_rate
 
 # The run that loses the display.
 qb_click "$QB_ID_RUN"
-check_eq "the test window opens" "present" "$(qb_wait_testwin present 15)"
-if qb_wait_frames "$QB_OUT/before.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+check_eq "the test window opens" "present" "$(qb_wait_testwin present)"
+if qb_wait_frames "$QB_OUT/before.png"; then seen=shown; else seen="not shown within $QB_WAIT s"; fi
 check_eq "the frames on the screen before the display is lost" "shown" "$seen"
 t_first=$(now)
 sleep 2
@@ -53,7 +53,7 @@ sleep 2
 t_lost=$(now)
 "$QB_WINE_RUN" notepad >/dev/null 2>&1 </dev/null &
 NOTEPAD=$!
-notepad="not shown within 20 s"
+notepad="not shown within $QB_WAIT s"
 for i in $(seq 1 100); do
   if xdotool search --onlyvisible --name 'Notepad' >/dev/null 2>&1; then notepad=shown; break; fi
   sleep 0.2
@@ -77,13 +77,13 @@ check_num "CPU seconds used in ${interval} s lost" "<=" "$(calc "$interval / 10"
 testwin=$(xdotool search --name '^Quillaby Window$' | head -1)
 check_match "the test window's X window" '[0-9]+' "$testwin"
 xdotool windowmap "$testwin" windowactivate "$testwin" 2>/dev/null
-if qb_wait_frames "$QB_OUT/back.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+if qb_wait_frames "$QB_OUT/back.png"; then seen=shown; else seen="not shown within $QB_WAIT s"; fi
 t_back=$(now)
 check_eq "the frames on the screen once the test window is back" "shown" "$seen"
 sleep 2
 qb_key_testwin k
 t_end=$(now)
-check_eq "after a key, the test window" "absent" "$(qb_wait_testwin absent 10)"
+check_eq "after a key, the test window" "absent" "$(qb_wait_testwin absent)"
 lost=$(rate_of)
 check_match "rate line" '[0-9]+\.[0-9]{2}' "$lost"
 pacing=$(qb_field $QB_ID_PACING)

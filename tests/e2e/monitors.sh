@@ -22,25 +22,25 @@ check_match "the second entry names its display" 'entry1=1\|.* \(\\\\\.\\DISPLAY
 
 # The device box has the focus when the dialog opens: Down chooses the next.
 qb_key Down
-check_eq "chosen by keyboard" "1" "$(selected)"
+check_eq_wait "chosen by keyboard" "1" selected
 
 qb_click "$QB_ID_MULTIPLIER"
-qb_key Tab
+qb_tab
 check_eq "after leaving the speed multiplier" "1" "$(selected)"
 qb_click "$QB_ID_WIDTH"
-qb_key Tab
+qb_tab
 check_eq "after leaving the bar width" "1" "$(selected)"
 
 for run in 1 2; do
   qb_click "$QB_ID_RUN"
-  check_eq "run $run: the test window opens" "present" "$(qb_wait_testwin present 15)"
-  if qb_wait_frames "$QB_OUT/run-$run.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+  check_eq "run $run: the test window opens" "present" "$(qb_wait_testwin present)"
+  if qb_wait_frames "$QB_OUT/run-$run.png"; then seen=shown; else seen="not shown within $QB_WAIT s"; fi
   check_eq "run $run: the frames on the screen" "shown" "$seen"
   # Wine's DirectDraw takes the first output, whichever device was chosen,
   # and moves the window there while it sets up; frames come after that.
   check_eq "run $run: Wine puts the test window on the primary monitor" "0 0 1024 768" "$(qb_probe testwin-rect)"
   qb_key_testwin space
-  check_eq "run $run: after a key press, the test window" "absent" "$(qb_wait_testwin absent 10)"
+  check_eq "run $run: after a key press, the test window" "absent" "$(qb_wait_testwin absent)"
   check_eq "run $run: the second entry is still chosen" "1" "$(selected)"
   check_match "run $run: rate line" 'Rendered frames/sec on last run: [0-9]+\.[0-9]{2}' "$(qb_field $QB_ID_RATE)"
 done

@@ -14,8 +14,8 @@ check_eq "the pacing line before any run" "" "$(qb_field $QB_ID_PACING)"
 for pause in $PAUSES; do
   what="paused for $pause s"
   qb_click "$QB_ID_RUN"
-  check_eq "$what: the test window opens" "present" "$(qb_wait_testwin present 15)"
-  if qb_wait_frames "$QB_OUT/run-$pause.png" 20; then seen=shown; else seen="not shown within 20 s"; fi
+  check_eq "$what: the test window opens" "present" "$(qb_wait_testwin present)"
+  if qb_wait_frames "$QB_OUT/run-$pause.png"; then seen=shown; else seen="not shown within $QB_WAIT s"; fi
   check_eq "$what: the frames on the screen" "shown" "$seen"
   sleep 1
   kill -STOP "$QB_PID"
@@ -23,7 +23,7 @@ for pause in $PAUSES; do
   kill -CONT "$QB_PID"
   sleep 1
   qb_key_testwin space
-  check_eq "$what: after a key, the test window" "absent" "$(qb_wait_testwin absent 10)"
+  check_eq "$what: after a key, the test window" "absent" "$(qb_wait_testwin absent)"
   line=$(qb_field $QB_ID_PACING)
   echo "$what: $line"
   check_match "$what: pacing line" 'Frame pacing: [0-9]+\.[0-9]{3} ms \([0-9]+\.[0-9]{2} Hz\), display refresh unknown, (no late frames|[0-9]+ late frames?), longest [0-9]+\.[0-9] ms' "$line"

@@ -27,13 +27,13 @@ for run in $(seq 1 "$RUNS"); do
   xdotool mousemove $run_xy click 1
   # One probe start for each look: they cost more than the looking.
   { read -r opened; read -r error; read -r class_during; } < <(
-    qb_probe testwin present 15 \; find '#32770' Error \; classatom Quillaby 2>/dev/null)
-  if qb_wait_frames "$QB_OUT/frame.png" 20; then frames=shown; else frames="not shown"; fi
+    qb_probe testwin present "$QB_WAIT" \; find '#32770' Error \; classatom Quillaby 2>/dev/null)
+  if qb_wait_frames "$QB_OUT/frame.png"; then frames=shown; else frames="not shown"; fi
   qb_key_testwin "${KEYS[$((run % ${#KEYS[@]}))]}"
   # The rate line is read through the dialog's own thread, so it answers only
   # once the run command has returned, the renderer's class gone with it.
   { read -r closed; read -r rate; read -r class_after; read -r windows; } < <(
-    qb_probe testwin absent 10 \; text "$QB_ID_RATE" \; classatom Quillaby \; windows 2>/dev/null)
+    qb_probe testwin absent "$QB_WAIT" \; text "$QB_ID_RATE" \; classatom Quillaby \; windows 2>/dev/null)
   kb=$(rss)
   echo "run $run: test window $opened then $closed, class $class_during then $class_after," \
     "frames $frames, error box $error, $windows windows, VmRSS $kb kB, $rate"

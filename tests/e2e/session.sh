@@ -25,11 +25,21 @@ QB_ID_DEVICE=1011
 QB_ID_PACING=1012
 
 QB_PID=""
-# Time for Wine to take in an X event before the probe asks about its effect.
-QB_SETTLE=${QB_SETTLE:-0.25}
 
 qb_probe() {
   "$QB_WINE_RUN" "$QB_PROBE" "$@" </dev/null
+}
+
+# Sets qb_xy to the screen point in the middle of control ID. Each start of
+# the probe is a start of Wine, so a control's place is asked for once per
+# start of the program: the dialog stays where it opened, except on a desktop,
+# whose window manager may still move it.
+declare -A qb_centers=()
+qb_center() {
+  if [ -z "${qb_centers[$1]:-}" ] || [ "${QB_SLOT_KIND:-}" = desktop ]; then
+    qb_centers[$1]=$(qb_probe center "$1") || { unset "qb_centers[$1]"; return 1; }
+  fi
+  qb_xy=${qb_centers[$1]}
 }
 
 # Wine processes of this prefix that a test may leave behind: the program, the
@@ -94,7 +104,12 @@ qb_program_alive() {
 qb_start() {
   WINEDEBUG=-all,err+all "$QB_WINE_RUN" "$QB_EXE" >/dev/null 2>"$QB_OUT/wine.log" </dev/null &
   QB_PID=$!
-  if qb_probe wait 30; then
+  qb_centers=()
+  qb_focused=""
+  local start
+  start=$(qb_clock)
+  if qb_probe wait "$QB_WAIT"; then
+    echo "waited $(qb_since "$start") s for the settings dialog"
     check_eq "the settings dialog appears" "shown" "shown"
   else
     local state
@@ -104,16 +119,17 @@ qb_start() {
       wait "$QB_PID" 2>/dev/null
       state="ended with exit status $?"
     fi
-    check_eq "the settings dialog appears" "shown" "not shown within 30 s, program $state"
+    check_eq "the settings dialog appears" "shown" "not shown within $QB_WAIT s, program $state"
     tail -n 20 "$QB_OUT/wine.log"
     return 1
   fi
 }
 
-# Waits up to SECONDS for the program's process to end.
+# Waits up to SECONDS (QB_WAIT) for the program's process to end.
 qb_wait_exit() {
-  local seconds=${1:-10} i
-  for i in $(seq 1 $((seconds * 10))); do
+  local seconds=${1:-$QB_WAIT} start
+  start=$(qb_clock)
+  while [ $(($(qb_clock) - start)) -lt $((seconds * 1000)) ]; do
     qb_program_alive || { wait "$QB_PID" 2>/dev/null; return 0; }
     sleep 0.1
   done
@@ -123,11 +139,13 @@ qb_wait_exit() {
 # Checks that the process ended and that no window or Wine process of the
 # program is left.
 qb_check_ended() {
-  local what=$1
-  if qb_wait_exit 10; then
+  local what=$1 start
+  start=$(qb_clock)
+  if qb_wait_exit; then
+    echo "waited $(qb_since "$start") s for the program to end"
     check_eq "$what: the process ends" "ended" "ended"
   else
-    check_eq "$what: the process ends" "ended" "still running after 10 s"
+    check_eq "$what: the process ends" "ended" "still running after $QB_WAIT s"
   fi
   local dialog
   dialog=$(qb_probe find '#32770' Quillaby)
@@ -142,30 +160,57 @@ qb_field() {
   qb_probe text "$1"
 }
 
-# Moves the pointer onto a control and clicks it, as a person would.
+# Waits until the dialog's focus is (is) or is not (not) on control ID: the
+# sign that Wine has taken in the click or key that moves it. Says how long
+# it took, and what has the focus when it doesn't come.
+qb_wait_focus() {
+  local start got what
+  start=$(qb_clock)
+  got=$(qb_probe focus "$1" "$2" "$QB_WAIT")
+  if { [ "$1" = is ] && [ "$got" = "$2" ]; } || { [ "$1" = not ] && [ "$got" != "$2" ]; }; then
+    if [ "$1" = is ]; then what="to be on"; else what="to leave"; fi
+    echo "waited $(qb_since "$start") s for the focus $what control $2" >&2
+    return 0
+  fi
+  echo "after $QB_WAIT s the focus, expected $1 on control $2, is on $got" >&2
+  return 1
+}
+
+# Moves the pointer onto a control and clicks it, as a person would. A click
+# on a field waits until the field has the focus; a click on Run starts a
+# run, whose window the caller waits for.
 qb_click() {
-  local xy
-  xy=$(qb_probe center "$1") || return 1
-  xdotool mousemove $xy click 1
-  sleep "$QB_SETTLE"
+  qb_center "$1" || return 1
+  xdotool mousemove $qb_xy click 1
+  [ "$1" = "$QB_ID_RUN" ] && return 0
+  qb_wait_focus is "$1" && qb_focused=$1
 }
 
 # Keys go to the window under the pointer: rest it on the dialog's rate line.
+# What they change is for the caller to wait for.
 qb_key() {
-  local xy
-  xy=$(qb_probe center "$QB_ID_RATE") || return 1
-  xdotool mousemove $xy
+  qb_center "$QB_ID_RATE" || return 1
+  xdotool mousemove $qb_xy
   xdotool key "$@"
-  sleep "$QB_SETTLE"
+}
+
+# Tab, and waits until the focus has left the control that a click gave it
+# to (or, without one, whichever has it), so that this control's rule has run.
+qb_tab() {
+  local from=${qb_focused:-}
+  [ -n "$from" ] || from=$(qb_probe focus)
+  qb_focused=""
+  qb_key Tab || return 1
+  qb_wait_focus not "$from"
 }
 
 # Clicks a field, selects its whole text and types TEXT over it; the focus
-# stays in the field.
+# stays in the field. What the field then holds is for the caller to wait for.
 qb_type_into() {
   qb_click "$1" || return 1
   xdotool key End shift+Home BackSpace
   [ -n "$2" ] && xdotool type --delay 30 -- "$2"
-  sleep "$QB_SETTLE"
+  return 0
 }
 
 # Clicks a field, selects its whole text and pastes TEXT over it from the
@@ -174,7 +219,6 @@ qb_paste_into() {
   qb_probe clip "$2" || return 1
   qb_click "$1" || return 1
   xdotool key End shift+Home ctrl+v
-  sleep "$QB_SETTLE"
 }
 
 # The screen as a person sees it.
@@ -222,10 +266,13 @@ qb_screen_size() {
   fi
 }
 
-# Waits up to SECONDS for the test window to be there (present) or gone
-# (absent); prints what it found last.
+# Waits up to SECONDS (QB_WAIT) for the test window to be there (present) or
+# gone (absent); prints what it found last, and on stderr how long it took.
 qb_wait_testwin() {
-  qb_probe testwin "$1" "${2:-10}" 2>/dev/null
+  local start
+  start=$(qb_clock)
+  qb_probe testwin "$1" "${2:-$QB_WAIT}" 2>/dev/null
+  echo "waited $(qb_since "$start") s for the test window to be $1" >&2
 }
 
 # Ends a run as a person would: a key press on the full-screen test window.
@@ -241,18 +288,19 @@ qb_key_on() {
   local xy
   xy=$(qb_probe where "$1" "$2") || return 1
   xdotool mousemove $xy key "$3"
-  sleep "$QB_SETTLE"
 }
 
 # Dismisses a shown window with KEY: presses it with the pointer on the window
-# until the window is gone, a few times at most (a dialog that is still being
-# drawn may not have its focus yet). Prints "dismissed" or "still shown".
+# and waits for the window to go; presses again, a few times at most, while
+# it stays (a dialog that is still being drawn may not have its focus yet).
+# Prints "dismissed" or "still shown".
 qb_dismiss() {
-  local attempt
+  local attempt start
+  start=$(qb_clock)
   for attempt in 1 2 3 4 5; do
     qb_key_on "$1" "$2" "$3" 2>/dev/null
-    sleep 0.5
-    if [ "$(qb_probe find "$1" "$2")" = absent ]; then
+    if [ "$(qb_probe gone-window "$1" "$2" $((QB_WAIT / 5)))" = absent ]; then
+      echo "waited $(qb_since "$start") s for $2 to go after $attempt presses of $3" >&2
       echo dismissed
       return 0
     fi
@@ -261,17 +309,24 @@ qb_dismiss() {
   return 1
 }
 
-# Waits up to SECONDS for the run's first frames to reach the screen, as a
-# person waits for the picture before pressing a key: the white frame shows
-# in the top-left and bottom-right corners. Leaves the last capture in FILE.
+# Waits up to SECONDS (QB_WAIT) for the run's first frames to reach the
+# screen, as a person waits for the picture before pressing a key: the white
+# frame shows in the top-left and bottom-right corners. Leaves the last
+# capture in FILE; says on stderr how long it took.
 qb_wait_frames() {
-  local file=$1 seconds=${2:-15} w h i
+  local file=$1 seconds=${2:-$QB_WAIT} w h start
   read -r w h < <(qb_screen_size)
-  for i in $(seq 1 $((seconds * 5))); do
+  start=$(qb_clock)
+  while :; do
     qb_capture "$file"
-    [ "$(qb_pixels "$file" 0 0 $((w - 1)) $((h - 1)))" = "#FFFFFF #FFFFFF" ] && return 0
+    if [ "$(qb_pixels "$file" 0 0 $((w - 1)) $((h - 1)))" = "#FFFFFF #FFFFFF" ]; then
+      echo "waited $(qb_since "$start") s for the frames on the screen" >&2
+      return 0
+    fi
+    [ $(($(qb_clock) - start)) -ge $((seconds * 1000)) ] && break
     sleep 0.2
   done
+  echo "no frames on the screen after $seconds s" >&2
   return 1
 }
 

@@ -46,11 +46,11 @@ qb_type_into "$QB_ID_BACK_BLUE" "$back_b"
 before=$(qb_field $QB_ID_RATE)
 
 qb_click "$QB_ID_RUN"
-check_eq "the test window opens" "present" "$(qb_wait_testwin present 15)"
+check_eq "the test window opens" "present" "$(qb_wait_testwin present)"
 check_eq "no error box" "absent" "$(qb_probe find '#32770' Error)"
 read -r W H < <(qb_screen_size)
 shot="$QB_OUT/run.png"
-if qb_wait_frames "$shot" 20; then seen=shown; else seen="not shown within 20 s"; fi
+if qb_wait_frames "$shot"; then seen=shown; else seen="not shown within $QB_WAIT s"; fi
 echo "capture: $shot"
 check_eq "the white frame's corners on the screen" "shown" "$seen"
 if [ "$kind" = dualhead ]; then
@@ -67,7 +67,7 @@ x=$(qb_bar_line "$shot" row $((H / 2)) "$BAR" "$BACK" 20 "$TOLERANCE")
 check_match "middle row: frame, background and a bar 20 wide" '[0-9]+' "$x"
 
 qb_key_testwin space
-check_eq "after a key press, the test window" "absent" "$(qb_wait_testwin absent 10)"
+check_eq "after a key press, the test window" "absent" "$(qb_wait_testwin absent)"
 rate=$(qb_field $QB_ID_RATE)
 echo "$kind: $rate"
 check_ne "rate line changed" "$before" "$rate"

@@ -14,6 +14,15 @@
 //   probe testwin [STATE SECONDS]  whether the test window exists; with a
 //                               STATE (present or absent), waits for it first
 //   probe find CLASS TITLE [SECONDS]  until such a window is shown ("-" = any)
+//   probe gone-window CLASS TITLE [SECONDS]  until no such window is shown
+//   probe focus [is|not ID SECONDS]  the id of the dialog's control that has
+//                               the keyboard focus ("none" when no control
+//                               has it); first waits until it is, or is not, ID
+//   probe screen                the primary monitor's size as WxH
+//   probe results [SECONDS]     reads the rate and pacing lines, says
+//                               "ready", then waits until either changes and
+//                               prints when it saw that, in milliseconds of
+//                               the Unix clock (for bench/firstframe)
 //   probe where CLASS TITLE     screen point in the middle of such a window
 //   probe classatom NAME        whether a window class NAME is registered
 //   probe testwin-rect          left top right bottom of the test window
@@ -408,6 +417,93 @@ int CmdFind(const char* className, const char* title, double seconds)
     return found ? 0 : 1;
 }
 
+int CmdGoneWindow(const char* className, const char* title, double seconds)
+{
+    const bool gone = WaitFor(seconds, [&] { return !Visible(FindByArgs(className, title)); });
+    std::printf("%s\n", gone ? "absent" : "present");
+    return gone ? 0 : 1;
+}
+
+// The dialog's control that has the focus, or 0. A control's inner window
+// (the edit box of a combo box) counts as the control.
+int FocusedControl()
+{
+    const HWND hDlg = FindDialog();
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (hDlg == nullptr || !GetGUIThreadInfo(GetWindowThreadProcessId(hDlg, nullptr), &info))
+        return 0;
+    for (HWND hWnd = info.hwndFocus; hWnd != nullptr; hWnd = GetParent(hWnd))
+    {
+        if (GetParent(hWnd) == hDlg)
+            return GetDlgCtrlID(hWnd);
+    }
+    return 0;
+}
+
+// A click or a key is taken in once the focus has moved: the checks that
+// follow then see its effect.
+int CmdFocus(int argc, char** argv)
+{
+    if (argc > 2)
+    {
+        const bool bWantIs = std::strcmp(argv[1], "is") == 0;
+        const int id = std::atoi(argv[2]);
+        WaitFor(ArgSeconds(argc, argv, 3, 10.0), [&] { return (FocusedControl() == id) == bWantIs; });
+    }
+    const int id = FocusedControl();
+    if (id == 0)
+        std::printf("none\n");
+    else
+        std::printf("%d\n", id);
+    return 0;
+}
+
+int CmdScreen()
+{
+    std::printf("%dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+}
+
+long long UnixMilliseconds()
+{
+    FILETIME ft = {};
+    GetSystemTimeAsFileTime(&ft);
+    const unsigned long long ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return static_cast<long long>((ticks - 116444736000000000ULL) / 10000ULL);
+}
+
+int CmdResults(double seconds)
+{
+    const HWND hDlg = RequireDialog();
+    std::wstring rate;
+    std::wstring pacing;
+    if (hDlg == nullptr || !ReadControlText(hDlg, 1010, &rate) || !ReadControlText(hDlg, 1012, &pacing))
+        return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const DWORD start = GetTickCount();
+    const DWORD limit = static_cast<DWORD>(seconds * 1000.0);
+    for (;;)
+    {
+        std::wstring nowRate;
+        std::wstring nowPacing;
+        // A run in progress may keep the dialog from answering; ask again.
+        if (ReadText(GetDlgItem(hDlg, 1010), &nowRate) && ReadText(GetDlgItem(hDlg, 1012), &nowPacing) &&
+            (nowRate != rate || nowPacing != pacing))
+        {
+            std::printf("%lld\n", UnixMilliseconds());
+            return 0;
+        }
+        if (GetTickCount() - start > limit)
+        {
+            std::fprintf(stderr, "probe: the result lines did not change within %.1f s\n", seconds);
+            return 1;
+        }
+        Sleep(5);
+    }
+}
+
 int CmdWhere(const char* className, const char* title)
 {
     const HWND hWnd = FindByArgs(className, title);
@@ -463,7 +559,7 @@ int CmdClip(const char* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: probe wait|gone|fields|text|combo|center|closebox|dialog-rect|windows|testwin|"
-                         "find|where|classatom|clip|testwin-rect|devices ...\n");
+                         "find|gone-window|focus|screen|results|where|classatom|clip|testwin-rect|devices ...\n");
     return 2;
 }
 
@@ -495,6 +591,14 @@ int RunCommand(int argc, char** argv)
         return CmdTestWin(argc > 1 ? argv[1] : nullptr, ArgSeconds(argc, argv, 2, 10.0));
     if (command == "find" && argc > 2)
         return CmdFind(argv[1], argv[2], ArgSeconds(argc, argv, 3, 0.0));
+    if (command == "gone-window" && argc > 2)
+        return CmdGoneWindow(argv[1], argv[2], ArgSeconds(argc, argv, 3, 0.0));
+    if (command == "focus")
+        return CmdFocus(argc, argv);
+    if (command == "screen")
+        return CmdScreen();
+    if (command == "results")
+        return CmdResults(ArgSeconds(argc, argv, 1, 60.0));
     if (command == "where" && argc > 2)
         return CmdWhere(argv[1], argv[2]);
     if (command == "classatom" && argc > 1)
@@ -528,5 +632,11 @@ int main(int argc, char** argv)
             status = commandStatus;
         first = end + 1;
     }
+    std::fflush(stderr);
+    // Without the exit handlers of Wine's Linux libraries, which on a loaded
+    // machine outlast the half second that wineserver gives a process after
+    // its last thread before it kills it (the shell would see 137, not the
+    // status).
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
     return status;
 }

@@ -19,7 +19,7 @@ struct FaceSeen
 // The face and character set that GDI really selects for a request by name.
 FaceSeen SelectedFace(const wchar_t* pszFace, BYTE charset)
 {
-    FaceSeen seen = {L"", 0};
+    FaceSeen seen = {};
     HDC hdc = GetDC(nullptr);
     LOGFONTW lf = {};
     lf.lfHeight = -11;

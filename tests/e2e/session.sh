@@ -139,7 +139,10 @@ qb_check_ended() {
 }
 
 qb_field() {
-  qb_probe text "$1"
+  local text
+  text=$(qb_probe text "$1") || return 1
+  # The pacing line breaks between its clauses: read on one line.
+  printf '%s\n' "$text" | tr -d '\r' | paste -sd ' ' -
 }
 
 # Moves the pointer onto a control and clicks it, as a person would.

@@ -53,6 +53,15 @@ DWORD PixelValue(DWORD crColor, const DDPIXELFORMAT& format)
         | CSweepRenderer::ScaleComponent(crColor, format.dwRBitMask);
 }
 
+// The display's refresh in hertz as DirectDraw gives it; 0 when it doesn't.
+DWORD MonitorFrequency(IDirectDraw2* pDD)
+{
+    DWORD dwRefresh = 0;
+    if (pDD->GetMonitorFrequency(&dwRefresh) != DD_OK)
+        return 0;
+    return dwRefresh;
+}
+
 // Palette entries on a palette-indexed display: the frame uses the white that
 // every palette keeps at 255, and the background and the bar take the first
 // two entries after Windows' ten low static colours.
@@ -404,10 +413,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     GetKeyboardState(m_abKeysAtStart);
     LARGE_INTEGER ticksPerSecond;
     QueryPerformanceFrequency(&ticksPerSecond);
-    DWORD dwRefresh = 0;
-    if (m_pDD->GetMonitorFrequency(&dwRefresh) != DD_OK)
-        dwRefresh = 0;
-    m_counts.pacing.Begin(ticksPerSecond.QuadPart, dwRefresh);
+    m_counts.pacing.Begin(ticksPerSecond.QuadPart, MonitorFrequency(m_pDD));
 
     // The counts as the last look found the mode unchanged, and when that was.
     RunCounts countsChecked = m_counts;
@@ -488,6 +494,9 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
                 m_counts.pacing.AddLostTime(checkedAt.QuadPart, rebuiltAt.QuadPart);
                 if (!m_bRunning)
                     return m_counts.nFrames;
+                // The new mode may refresh at another rate: the frames from
+                // here on are judged against it.
+                m_counts.pacing.SetDisplayHz(MonitorFrequency(m_pDD));
                 if (x + nBarWidth > static_cast<DWORD>(m_mode.nWidth) - 1)
                     x = 1;
             }

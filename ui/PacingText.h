@@ -2,12 +2,25 @@
 #ifndef QUILLABY_UI_PACINGTEXT_H
 #define QUILLABY_UI_PACINGTEXT_H
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "render/FramePacing.h"
 
-// "Frame pacing: 16.683 ms (59.94 Hz), display 60 Hz, 2 late frames, longest
-// 50.1 ms", formatted the C way; a run with too few frames says so.
+// The line as clauses, formatted the C way: "Frame pacing: display 59.94 Hz",
+// ", 3 of 599 frames held for 2+ refreshes (4 refreshes repeated)",
+// ", longest 50.1 ms". Each clause after the first begins with its separator,
+// ", " or "; ".
+std::vector<std::string> PacingClauses(const FramePacingSummary& pacing);
+
+// The clauses on one line.
 std::string FormatPacingLine(const FramePacingSummary& pacing);
+
+// The clauses on as few lines as fit, broken only between two clauses, after
+// the separator's comma or semicolon: a static control left to wrap the line
+// itself splits a count from its word. fits tells whether a line fits.
+std::string BreakBetweenClauses(const std::vector<std::string>& clauses,
+                                const std::function<bool(const std::string&)>& fits);
 
 #endif

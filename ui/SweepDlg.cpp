@@ -32,6 +32,37 @@ public:
 private:
     CSweepDlg& m_dlg;
 };
+
+// A control's device context with the control's own font selected, for
+// measuring its text; given back on destruction.
+class ControlTextDC
+{
+public:
+    explicit ControlTextDC(HWND hWnd)
+        : m_hWnd(hWnd), m_hDC(GetDC(hWnd)),
+          m_hOldFont(SelectObject(m_hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hWnd, WM_GETFONT, 0, 0))))
+    {
+    }
+    ~ControlTextDC()
+    {
+        SelectObject(m_hDC, m_hOldFont);
+        ReleaseDC(m_hWnd, m_hDC);
+    }
+    ControlTextDC(const ControlTextDC&) = delete;
+    ControlTextDC& operator=(const ControlTextDC&) = delete;
+
+    LONG Width(const std::string& strText) const
+    {
+        SIZE size = {};
+        GetTextExtentPoint32A(m_hDC, strText.c_str(), static_cast<int>(strText.size()), &size);
+        return size.cx;
+    }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+    HGDIOBJ m_hOldFont;
+};
 }
 
 const MessageMapEntry CSweepDlg::s_messageEntries[] = {
@@ -188,8 +219,18 @@ void CSweepDlg::OnRun()
     const DWORD dwElapsed = ElapsedTicks(dwTick0, dwTick1);
     const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
     m_strRate = strLine.c_str();
-    m_strPacing = FormatPacingLine(pacing).c_str();
+    m_strPacing = PacingText(pacing).c_str();
     UpdateData(FALSE);
+}
+
+std::string CSweepDlg::PacingText(const FramePacingSummary& pacing) const
+{
+    const HWND hPacing = ::GetDlgItem(m_hWnd, IDC_PACING);
+    RECT rc = {};
+    ::GetClientRect(hPacing, &rc);
+    const ControlTextDC dc(hPacing);
+    return BreakBetweenClauses(PacingClauses(pacing),
+                               [&](const std::string& strLine) { return dc.Width(strLine) <= rc.right; });
 }
 
 void CSweepDlg::ForgetKeysOfRun()

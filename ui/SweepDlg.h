@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "display/DeviceList.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/String.h"
+#include "render/FramePacing.h"
 
 class CSweepDlg : public CDialog
 {
@@ -65,6 +68,9 @@ protected:
     void ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum);
 
 private:
+    // The pacing line, broken between clauses where the line control would
+    // otherwise wrap inside one.
+    std::string PacingText(const FramePacingSummary& pacing) const;
     // Whether the message is a key message of a key held since the last run,
     // not meant for the dialog.
     bool IsKeyOfRun(const MSG& msg);

@@ -157,7 +157,10 @@ qb_check_ended() {
 }
 
 qb_field() {
-  qb_probe text "$1"
+  local text
+  text=$(qb_probe text "$1") || return 1
+  # The pacing line breaks between its clauses: read on one line.
+  printf '%s\n' "$text" | tr -d '\r' | paste -sd ' ' -
 }
 
 # Waits until the dialog's focus is (is) or is not (not) on control ID: the

@@ -1,8 +1,12 @@
 // The pacing record from scripted timestamps, and the line the dialog shows.
+// QB_PRINT_PACING=1 prints each row's line.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "render/FramePacing.h"
 #include "ui/PacingText.h"
@@ -11,75 +15,169 @@ namespace
 {
 const LONGLONG kTicksPerMs = 10000; // Wine's performance counter runs at 10 MHz
 
-// nFrames frames at dHz, each shown up to dJitterMs off its time, so that the
-// intervals jitter by up to twice that. Before frame nPauseAt the run stops
-// for dPauseMs, with the display lost meanwhile when bLost.
-FramePacingSummary Paced(DWORD nDisplayHz, double dHz, int nFrames, double dJitterMs = 0, int nPauseAt = -1,
-                       double dPauseMs = 0, bool bLost = false)
+// Frames whose intervals follow steps (in units of dUnitMs, repeated), each
+// shown up to dJitterMs off its time by a fixed pseudo-random sequence.
+struct Stretch
+{
+    DWORD nGivenHz; // what DirectDraw says
+    double dUnitMs;
+    std::vector<double> steps;
+    int nFrames;
+    double dJitterMs;
+};
+
+// The stretches one after the other, each after a new mode (lost for 100 ms)
+// but the first; before frame nPauseAt of the first the run stops for
+// dPauseMs, with the display lost meanwhile when bLost.
+FramePacingSummary Scripted(const std::vector<Stretch>& stretches, int nPauseAt = -1, double dPauseMs = 0,
+                            bool bLost = false)
 {
     CFramePacing pacing;
-    pacing.Begin(1000 * kTicksPerMs, nDisplayHz);
+    pacing.Begin(1000 * kTicksPerMs, stretches[0].nGivenHz);
     unsigned nSeed = 12345;
-    LONGLONG nShift = 0;
-    for (int i = 0; i < nFrames; ++i)
+    double dAtMs = 0;
+    for (size_t n = 0; n < stretches.size(); ++n)
     {
-        nSeed = nSeed * 1103515245u + 12345u;
-        const double dJitter = dJitterMs * (static_cast<int>((nSeed >> 8) % 2001) - 1000) / 1000.0;
-        const LONGLONG nAt = std::llround((i * 1000.0 / dHz + dJitter) * kTicksPerMs);
-        if (i == nPauseAt)
+        const Stretch& s = stretches[n];
+        if (n != 0)
         {
-            nShift = std::llround(dPauseMs * kTicksPerMs);
-            if (bLost)
-                pacing.AddLostTime(nAt, nAt + nShift);
+            pacing.AddLostTime(std::llround(dAtMs * kTicksPerMs), std::llround((dAtMs + 100) * kTicksPerMs));
+            dAtMs += 100;
+            pacing.SetDisplayHz(s.nGivenHz);
         }
-        pacing.AddFrame(nAt + nShift);
+        for (int i = 0; i < s.nFrames; ++i)
+        {
+            nSeed = nSeed * 1103515245u + 12345u;
+            const double dJitter = s.dJitterMs * (static_cast<int>((nSeed >> 8) % 2001) - 1000) / 1000.0;
+            if (n == 0 && i == nPauseAt)
+            {
+                if (bLost)
+                    pacing.AddLostTime(std::llround(dAtMs * kTicksPerMs),
+                                       std::llround((dAtMs + dPauseMs) * kTicksPerMs));
+                dAtMs += dPauseMs;
+            }
+            pacing.AddFrame(std::llround((dAtMs + dJitter) * kTicksPerMs));
+            dAtMs += s.dUnitMs * s.steps[i % s.steps.size()];
+        }
     }
     return pacing.Summarize();
 }
+
+FramePacingSummary Steps(DWORD nGivenHz, double dHz, std::vector<double> steps, int nFrames, double dJitterMs = 0.5)
+{
+    return Scripted({{nGivenHz, 1000.0 / dHz, steps, nFrames, dJitterMs}});
 }
 
-TEST(FramePacing, FiguresAndLineFromScriptedTimestamps)
+// every - 1 steps of one unit, then one of n.
+std::vector<double> OnceIn(int every, double n)
 {
+    std::vector<double> steps(every - 1, 1.0);
+    steps.push_back(n);
+    return steps;
+}
+
+// Intervals spread from 50 us to 8 ms, as Wine copies frames under Xvfb.
+std::vector<double> Spread()
+{
+    std::vector<double> steps;
+    unsigned nSeed = 7;
+    for (int i = 0; i < 500; ++i)
+    {
+        nSeed = nSeed * 1103515245u + 12345u;
+        steps.push_back(0.05 + 7.95 * ((nSeed >> 8) % 1000) / 1000.0);
+    }
+    return steps;
+}
+}
+
+TEST(FramePacing, CountsInRefreshesAndTheLine)
+{
+    const double k5994 = 60000.0 / 1001;
     const struct
     {
         const char* pszName;
         FramePacingSummary summary;
+        DWORD nHeld;     // over all segments
+        DWORD nRepeated;
+        DWORD nEarly;
         const char* pszLine;
-        DWORD nLate;
     } kCases[] = {
-        {"steady 60 Hz", Paced(60, 60, 600),
-         "Frame pacing: 16.667 ms (60.00 Hz), display 60 Hz, no late frames, longest 16.7 ms", 0},
-        {"59.94 Hz, jitter of 1 ms either way", Paced(60, 59.94, 600, 0.5),
-         "Frame pacing: 16.683 ms (59.94 Hz), display 60 Hz, no late frames, longest 17.6 ms", 0},
-        {"one frame late", Paced(60, 59.94, 600, 0.5, 300, 16.683),
-         "Frame pacing: 16.684 ms (59.94 Hz), display 60 Hz, 1 late frame, longest 32.9 ms", 1},
-        {"a pause of 500 ms", Paced(60, 59.94, 600, 0.5, 300, 500),
-         "Frame pacing: 16.684 ms (59.94 Hz), display 60 Hz, 1 late frame, longest 516.2 ms", 1},
-        {"display lost for 2 s", Paced(60, 60, 600, 0, 300, 2000, true),
-         "Frame pacing: 16.667 ms (60.00 Hz), display 60 Hz, no late frames, longest 16.7 ms, "
-         "display lost for 2.00 s", 0},
-        {"300 frames a second on a 60 Hz display", Paced(60, 300, 3000),
-         "Frame pacing: 3.333 ms (300.00 Hz), no late frames, longest 3.3 ms; faster than the display's 60 Hz: "
-         "not tied to its refresh", 0},
-        // Every other refresh: late only against the frames' own time.
-        {"30 frames a second on a 60 Hz display", Paced(60, 30, 300),
-         "Frame pacing: 33.333 ms (30.00 Hz), display 60 Hz, no late frames, longest 33.3 ms", 0},
-        {"no refresh from the display", Paced(0, 60, 600, 0, 300, 100),
-         "Frame pacing: 16.667 ms (60.00 Hz), display refresh unknown, 1 late frame, longest 116.7 ms", 1},
-        {"one frame, after the display was lost", Paced(60, 60, 1, 0, 0, 5000, true),
-         "Frame pacing: too few frames for a figure, display lost for 5.00 s", 0},
-        {"no frame", Paced(60, 60, 0), "Frame pacing: too few frames for a figure", 0},
+        {"steady 60 Hz", Steps(60, 60, {1}, 600), 0, 0, 0,
+         "Frame pacing: display 60.00 Hz, no late frames, longest 17.6 ms"},
+        {"59.94 Hz that DirectDraw calls 60", Steps(60, k5994, {1}, 600), 0, 0, 0,
+         "Frame pacing: display 59.94 Hz, no late frames, longest 17.6 ms"},
+        {"three frames held 3 refreshes", Steps(60, k5994, OnceIn(150, 3), 600), 3, 6, 0,
+         "Frame pacing: display 59.94 Hz, 3 of 599 frames held for 2+ refreshes (6 refreshes repeated), "
+         "longest 49.8 ms"},
+        {"1-2 alternation", Steps(60, 60, {1, 2}, 600), 299, 299, 0,
+         "Frame pacing: display 60.00 Hz, 299 of 599 frames held for 2+ refreshes (299 refreshes repeated), "
+         "longest 34.3 ms"},
+        {"1-2-2", Steps(60, 60, {1, 2, 2}, 600), 399, 399, 0,
+         "Frame pacing: display 60.00 Hz, 399 of 599 frames held for 2+ refreshes (399 refreshes repeated), "
+         "longest 34.3 ms"},
+        {"70 frames a second on 120 Hz", Steps(120, 120, {1, 2, 2, 1, 2, 2, 2}, 701), 500, 500, 0,
+         "Frame pacing: display 120.01 Hz, 500 of 700 frames held for 2+ refreshes (500 refreshes repeated), "
+         "longest 17.6 ms"},
+        {"steady half rate", Steps(60, 60, {2}, 300), 299, 299, 0,
+         "Frame pacing: display 60 Hz, every frame 2 refreshes (30.00 Hz), longest 34.3 ms"},
+        {"compositor: 1 ms and 32.3 ms in turn", Scripted({{60, 1, {1, 32.3}, 600, 0.2}}), 299, 299, 300,
+         "Frame pacing: display 60 Hz, 299 of 599 frames held for 2+ refreshes (299 refreshes repeated), "
+         "300 frames less than half a refresh after the one before, longest 32.7 ms"},
+        {"60 Hz, then 144 Hz after a new mode",
+         Scripted({{60, 1000.0 / 60, {1}, 300, 0.5}, {144, 1000.0 / 144, {1}, 300, 0.3}}), 0, 0, 0,
+         "Frame pacing: display 60.00 Hz, no late frames; then display 143.98 Hz, no late frames; longest 17.6 ms, "
+         "display lost for 0.10 s"},
+        {"300 frames a second on 60 Hz, a pause of 1 s", Scripted({{60, 1000.0 / 300, {1}, 60, 0}}, 30, 1000), 0, 0,
+         0,
+         "Frame pacing: 3.333 ms (300.00 Hz), 1 late frame, longest 1003.3 ms; "
+         "faster than the display's 60 Hz: not tied to its refresh"},
+        {"a pause of 500 ms", Scripted({{60, 1000 / k5994, {1}, 600, 0.5}}, 300, 500), 1, 30, 0,
+         "Frame pacing: display 59.94 Hz, 1 of 599 frames held for 2+ refreshes (30 refreshes repeated), "
+         "longest 516.2 ms"},
+        {"display lost for 2 s", Scripted({{60, 1000 / k5994, {1}, 600, 0.5}}, 300, 2000, true), 0, 0, 0,
+         "Frame pacing: display 59.94 Hz, no late frames, longest 17.6 ms, display lost for 2.00 s"},
+        {"no refresh given, a pause of 100 ms", Scripted({{0, 1000.0 / 60, {1}, 600, 0}}, 300, 100), 0, 0, 0,
+         "Frame pacing: 16.667 ms (60.00 Hz), display refresh unknown, 1 late frame, longest 116.7 ms"},
+        {"no refresh given, 1-2-2", Steps(0, k5994, {1, 2, 2}, 600), 399, 399, 0,
+         "Frame pacing: display refresh unknown, about 59.94 Hz by the frames, "
+         "399 of 599 frames held for 2+ refreshes (399 refreshes repeated), longest 34.3 ms"},
+        {"no refresh given, a spread as under Xvfb", Scripted({{0, 1, Spread(), 600, 0}}), 0, 0, 246,
+         "Frame pacing: 6.929 ms (144.32 Hz), display refresh unknown, no frame late, "
+         "246 frames less than half the typical time after the one before, longest 8.0 ms"},
+        {"no frame", Steps(60, 60, {1}, 0), 0, 0, 0, "Frame pacing: too few frames for a figure"},
+        {"one frame, after the display was lost", Scripted({{60, 1000.0 / 60, {1}, 1, 0}}, 0, 5000, true), 0, 0, 0,
+         "Frame pacing: too few frames for a figure, display lost for 5.00 s"},
+        {"two frames", Steps(60, 60, {1}, 2), 0, 0, 0, "Frame pacing: too few frames for a figure"},
     };
     for (const auto& c : kCases)
     {
-        EXPECT_EQ(c.pszLine, FormatPacingLine(c.summary)) << c.pszName;
-        EXPECT_EQ(c.nLate, c.summary.nLate) << c.pszName << ": late frames";
+        DWORD nHeld = 0, nRepeated = 0, nEarly = 0;
+        for (unsigned i = 0; i < c.summary.nSegments; ++i)
+        {
+            nHeld += c.summary.aSegments[i].nHeld;
+            nRepeated += c.summary.aSegments[i].nRepeated;
+            nEarly += c.summary.aSegments[i].nEarly;
+        }
+        const std::string strLine = FormatPacingLine(c.summary);
+        if (std::getenv("QB_PRINT_PACING") != nullptr)
+            std::printf("%-45s %s\n", c.pszName, strLine.c_str());
+        EXPECT_EQ(c.pszLine, strLine) << c.pszName;
+        EXPECT_EQ(c.nHeld, nHeld) << c.pszName << ": frames held for 2+ refreshes";
+        EXPECT_EQ(c.nRepeated, nRepeated) << c.pszName << ": refreshes repeated";
+        EXPECT_EQ(c.nEarly, nEarly) << c.pszName << ": frames less than half a refresh after the one before";
     }
 }
 
-TEST(FramePacing, APauseOf500MsMovesTheTypicalRateByLessThanAHundredthOfAHertz)
+TEST(FramePacing, TheLineBreaksOnlyBetweenClauses)
 {
-    const double dSteady = Paced(60, 59.94, 600, 0.5).dTypicalHz;
-    EXPECT_NEAR(59.94, dSteady, 0.005);
-    EXPECT_NEAR(dSteady, Paced(60, 59.94, 600, 0.5, 300, 500).dTypicalHz, 0.01);
+    const std::vector<std::string> clauses = {"Frame pacing: 16.683 ms", ", 12 late frames", ", longest 50.1 ms",
+                                              "; faster than the display"};
+    const auto fitsIn = [](size_t nChars) { return [nChars](const std::string& s) { return s.size() <= nChars; }; };
+    EXPECT_EQ("Frame pacing: 16.683 ms, 12 late frames,\r\nlongest 50.1 ms; faster than the display",
+              BreakBetweenClauses(clauses, fitsIn(45)));
+    EXPECT_EQ("Frame pacing: 16.683 ms, 12 late frames, longest 50.1 ms; faster than the display",
+              BreakBetweenClauses(clauses, fitsIn(200)));
+    // Clauses wider than the line each keep a line of their own.
+    EXPECT_EQ("Frame pacing: 16.683 ms,\r\n12 late frames,\r\nlongest 50.1 ms;\r\nfaster than the display",
+              BreakBetweenClauses(clauses, fitsIn(5)));
 }

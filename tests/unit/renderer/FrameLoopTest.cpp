@@ -574,7 +574,7 @@ TEST_F(FrameLoopTest, TheDisplaysRefreshIsAskedOnceBeforeTheFirstFrame)
             got.push_back(FakeDDCalls()[i].method);
         EXPECT_EQ(1, std::count(got.begin(), got.end(), M::GetMonitorFrequency)) << strCase << ": before the fills";
         EXPECT_EQ(1, FakeDDCount(M::GetMonitorFrequency)) << strCase;
-        EXPECT_EQ(c.nKept, m_pRenderer->GetPacing().Summarize().nDisplayHz) << strCase;
+        EXPECT_EQ(c.nKept, m_pRenderer->GetPacing().Summarize().aSegments[0].nDisplayHz) << strCase;
     }
 }
 

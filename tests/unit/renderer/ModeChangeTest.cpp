@@ -45,6 +45,7 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     const ModeCase& c = GetParam();
     g_fakeDDScript.surfaceSize = {800, 600};
     g_fakeDDScript.pixelFormat = c.pfnFormat();
+    g_fakeDDScript.dwMonitorFrequency = 60;
     std::unique_ptr<CSweepRenderer> pRenderer = Construct(DeviceOn(RECT{0, 0, 800, 600}));
     ASSERT_TRUE(pRenderer != nullptr);
     const HWND hWnd = pRenderer->GetTestWindow();
@@ -60,6 +61,7 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
             g_fakeDDScript.hrCreateSurface = c.nFailMs != 0 ? DDERR_GENERIC : DD_OK;
             g_fakeDDScript.flip.hrThen = c.sign == Sign::WrongMode ? DDERR_SURFACELOST : DD_OK;
             g_fakeDDScript.restore.hrThen = DDERR_WRONGMODE;
+            g_fakeDDScript.dwMonitorFrequency = 75;
         }
         if (call.method == M::Flip && call.nInstance == 0 && nOldFlips == 4)
         {
@@ -111,6 +113,9 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
         EXPECT_GE(nFailedTries, 2) << c.pszName;
         EXPECT_LE(nFailedTries, static_cast<int>(nFor / 100 + 2)) << c.pszName << ": tries in " << nFor << " ms";
     }
+    // The new mode's refresh is asked for, and its frames judged apart.
+    EXPECT_EQ(bRebuilt ? 2u : 1u, pacing.nSegments) << c.pszName;
+    EXPECT_EQ(bRebuilt ? 75u : 60u, pacing.aSegments[pacing.nSegments - 1].nDisplayHz) << c.pszName;
     if (bRebuilt)
     {
         // Inside the part of the surface that the monitor shows; the bar keeps

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "display/DisplayDevice.h"
+#include "render/FlipChain.h"
 #include "render/FramePacing.h"
 
 class CSweepRenderer
@@ -40,9 +41,9 @@ public:
     bool IsRunning() const { return m_bRunning; }
     HWND GetTestWindow() const { return m_hTestWnd; }
     // The part of the surfaces that the monitor shows, where the picture goes.
-    int GetWidth() const { return m_mode.nWidth; }
-    int GetHeight() const { return m_mode.nHeight; }
-    IDirectDrawSurface* GetPrimarySurface() const { return m_pPrimary; }
+    int GetWidth() const { return m_chain.Width(); }
+    int GetHeight() const { return m_chain.Height(); }
+    IDirectDrawSurface* GetPrimarySurface() const { return m_chain.Primary(); }
     // The pacing of the frames shown by the last RunFrames.
     const CFramePacing& GetPacing() const { return m_counts.pacing; }
 
@@ -60,24 +61,6 @@ private:
         IDirectDraw* pDD1;
     };
 
-    // Everything a frame takes from the display mode. The set-up and each
-    // rebuild measure the visible part; LayOutFrame works out the rest before
-    // the first frame and after each rebuild.
-    struct ModeLayout
-    {
-        RECT rcMonitor; // the monitor's rectangle it was made for
-        int nWidth;     // W and H: the back buffer, cut to the monitor's size
-        int nHeight;
-        DWORD dwWhite;  // pixel values in the back buffer's format
-        DWORD dwBackground;
-        DWORD dwBar;
-        RECT rcScreen;
-        RECT rcTop;
-        RECT rcRight;
-        RECT rcBottom;
-        RECT rcLeft;
-    };
-
     // What a run counts, copied as a whole: taken back to the last look that
     // found the mode unchanged when a change is noticed.
     struct RunCounts
@@ -88,18 +71,6 @@ private:
 
     // Undoes everything, then shows the box and throws.
     [[noreturn]] void Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result);
-    // The primary surface and its back buffer, with a palette where the
-    // display is palette-indexed, and the visible part for that monitor
-    // rectangle. On failure: the step and its result; what was made is left
-    // in the members for the caller to release.
-    HRESULT CreateChain(const RECT& rcMonitor, const wchar_t*& pszStep);
-    // The back buffer's own size, or the given one when it can't be read.
-    SIZE BackBufferSize(int nRectWidth, int nRectHeight) const;
-    void MeasureMode(const RECT& rcMonitor);
-    bool IsPaletteIndexed() const;
-    HRESULT CreateAndAttachPalette(const wchar_t*& pszStep);
-    void LayOutFrame();
-    void ReleaseChain();
     void ReleaseSurfacesAndDirectDraw();
     // Whether the monitor's rectangle is no longer the one laid out for.
     bool MonitorChanged() const;
@@ -119,13 +90,12 @@ private:
     void WaitForDisplay();
 
     IDirectDraw2* m_pDD;
-    IDirectDrawSurface* m_pPrimary;
-    IDirectDrawSurface* m_pBack; // released with m_pPrimary, the root of its chain
-    IDirectDrawPalette* m_pPalette; // only on a palette-indexed display; released before m_pPrimary
     HINSTANCE m_hInst;
     HWND m_hTestWnd;
     HMONITOR m_hMonitor; // the device's, or null for the primary screen
-    ModeLayout m_mode;
+    // The primary surface (m_pPrimary) and its back buffer (m_pBack), the
+    // palette and the layout for the mode as it is; released before m_pDD.
+    CFlipChain m_chain;
     DWORD m_crBackground; // the run's colours, for each layout
     DWORD m_crBar;
     bool m_bRunning;

@@ -29,6 +29,9 @@ const DWORD kModeCheckMs = 250;
 // A try to rebuild makes and drops whole surfaces: after a failed one, the
 // next comes later than a try to restore.
 const DWORD kRebuildRetryMs = 100;
+// A rebuild that still fails after this long ends the run, as a failed set-up
+// would have: the user sees why instead of a blank screen.
+const DWORD kRebuildLimitMs = 5000;
 // WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
 const LPARAM kPreviousStateDown = 0x40000000;
 
@@ -45,8 +48,8 @@ const wchar_t kStepExclusive[] = L"Taking exclusive full-screen control";
 
 CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     : m_pDD(nullptr), m_hInst(hInst), m_hTestWnd(nullptr), m_hMonitor(device.m_hMonitor), m_crBackground(0),
-      m_crBar(0),
-      m_bRunning(false), m_bModeChanged(false)
+      m_crBar(0), m_strDevice(device.m_strDriverName), m_modeSeen(), m_dwRebuildLimitMs(kRebuildLimitMs),
+      m_bRunning(false), m_bModeChanged(false), m_bLookNow(false)
 {
     // The window the user started the run from owns the failure box, so that
     // it can't be used while the box is up; it is of this thread, and the test
@@ -113,6 +116,7 @@ CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     hr = m_chain.Create(m_pDD, rcScreen, pszStep);
     if (hr != DD_OK)
         Fail(progress, pszStep, hr);
+    m_modeSeen = CurrentMode();
     pDD1->Release();
 
     g_pRenderer = this;
@@ -263,21 +267,28 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
             x = 1;
 
         HRESULT hr = m_chain.Primary()->Flip(nullptr, DDFLIP_WAIT);
-        while (hr == DDERR_SURFACELOST)
+        bool bWaited = false;
+        if (hr == DDERR_SURFACELOST)
         {
+            // One restore and one more flip in a frame: a display that keeps
+            // losing the flips after each restore is waited for below, where
+            // keys are taken, instead of being tried again here for ever.
             const HRESULT hrRestore = m_chain.Primary()->Restore();
-            if (hrRestore != DD_OK)
+            if (hrRestore == DD_OK)
+            {
+                hr = m_chain.Primary()->Flip(nullptr, DDFLIP_WAIT);
+            }
+            else
             {
                 // Windows answers so until the surfaces are made for the new
                 // mode; Wine also while another program holds the display,
                 // which leaves the monitor as it was.
-                if (hrRestore == DDERR_WRONGMODE && MonitorChanged())
+                if (hrRestore == DDERR_WRONGMODE && ModeChanged())
                     m_bModeChanged = true;
                 else
                     WaitForDisplay();
-                break;
+                bWaited = true;
             }
-            hr = m_chain.Primary()->Flip(nullptr, DDFLIP_WAIT);
         }
         // Only frames that reached the screen count towards the rate.
         if (hr == DD_OK)
@@ -289,7 +300,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         }
         // Any other failure showed nothing either, and trying again at once
         // would spin as a lost display would.
-        else if (hr != DDERR_SURFACELOST)
+        else if (!bWaited)
         {
             WaitForDisplay();
         }
@@ -299,15 +310,21 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
             return m_counts.nFrames;
 
         const DWORD dwNow = GetTickCount();
-        if (m_bModeChanged || dwNow - dwChecked >= kModeCheckMs)
+        if (m_bModeChanged || m_bLookNow || dwNow - dwChecked >= kModeCheckMs)
         {
-            if (m_bModeChanged || MonitorChanged())
+            m_bLookNow = false;
+            if (m_bModeChanged || ModeChanged())
             {
                 // The frames since the last look may have been drawn for the
                 // old mode, and the rebuild shows nothing: none of it counts,
                 // and the pacing line gives it as time the display was lost.
                 m_counts = countsChecked;
-                RebuildForNewMode();
+                if (!RebuildForNewMode())
+                {
+                    // The run ends with the part that was shown.
+                    m_failure->dwShownUntil = dwChecked;
+                    return m_counts.nFrames;
+                }
                 LARGE_INTEGER rebuiltAt;
                 QueryPerformanceCounter(&rebuiltAt);
                 m_counts.pacing.AddLostTime(checkedAt.QuadPart, rebuiltAt.QuadPart);
@@ -323,47 +340,89 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     }
 }
 
-bool CSweepRenderer::MonitorChanged() const
+CSweepRenderer::MonitorMode CSweepRenderer::CurrentMode() const
 {
-    const RECT rcMonitor = CDisplayDevice::MonitorRect(m_hMonitor);
-    return EqualRect(&rcMonitor, &m_chain.MonitorRect()) == FALSE;
+    // The device's own name, or the primary display's when DirectDraw gave
+    // no display name for it.
+    const bool bNamed = m_strDevice.compare(0, 4, L"\\\\.\\") == 0;
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof(mode);
+    MonitorMode seen = {};
+    if (EnumDisplaySettingsW(bNamed ? m_strDevice.c_str() : nullptr, ENUM_CURRENT_SETTINGS, &mode))
+        seen = MonitorMode{mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel, mode.dmDisplayFrequency};
+    return seen;
 }
 
-void CSweepRenderer::RebuildForNewMode()
+bool CSweepRenderer::ModeChanged() const
 {
+    const RECT rcMonitor = CDisplayDevice::MonitorRect(m_hMonitor);
+    if (EqualRect(&rcMonitor, &m_chain.MonitorRect()) == FALSE)
+        return true;
+    const MonitorMode now = CurrentMode();
+    return now.nWidth != m_modeSeen.nWidth || now.nHeight != m_modeSeen.nHeight || now.nBits != m_modeSeen.nBits
+        || now.nHz != m_modeSeen.nHz;
+}
+
+bool CSweepRenderer::RebuildForNewMode()
+{
+    const DWORD dwFrom = GetTickCount();
     for (;;)
     {
         // A change that comes during a try is seen after it.
         m_bModeChanged = false;
-        if (RebuildChain())
-            return;
-        // No box during a run: wait as for a lost display, and try again.
+        const wchar_t* pszStep = nullptr;
+        const HRESULT hr = RebuildChain(pszStep);
+        if (hr == DD_OK)
+        {
+            ChainRebuilt();
+            return true;
+        }
+        const DWORD dwLastError = GetLastError();
+        m_chain.Release();
+        // No box while the run can still go on: wait as for a lost display,
+        // and try again, until that has lasted too long.
+        if (GetTickCount() - dwFrom >= m_dwRebuildLimitMs)
+        {
+            m_failure = RunFailure{RebuildFailureText(pszStep, hr, dwLastError, m_dwRebuildLimitMs), 0};
+            m_bRunning = false;
+            return false;
+        }
         WaitAWhile(kRebuildRetryMs);
         if (!m_bRunning)
-            return;
+            return true;
     }
 }
 
-bool CSweepRenderer::RebuildChain()
+HRESULT CSweepRenderer::RebuildChain(const wchar_t*& pszStep)
 {
     m_chain.Release();
     const RECT rcMonitor = CDisplayDevice::MonitorRect(m_hMonitor);
-    const wchar_t* pszStep = nullptr;
-    if (m_chain.Create(m_pDD, rcMonitor, pszStep) != DD_OK)
-    {
-        m_chain.Release();
-        return false;
-    }
+    return m_chain.Create(m_pDD, rcMonitor, pszStep);
+}
+
+void CSweepRenderer::ChainRebuilt()
+{
+    // The one place where a rebuild for a new mode has worked.
+    const RECT& rcMonitor = m_chain.MonitorRect();
     SetWindowPos(m_hTestWnd, HWND_TOPMOST, rcMonitor.left, rcMonitor.top, rcMonitor.right - rcMonitor.left,
                  rcMonitor.bottom - rcMonitor.top, SWP_NOACTIVATE);
     m_chain.LayOut(m_crBackground, m_crBar);
-    return true;
+    m_modeSeen = CurrentMode();
 }
 
 void CSweepRenderer::WaitAWhile(DWORD dwMs)
 {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs, QS_ALLINPUT);
-    PumpKeys();
+    // Any input wakes the wait, a mouse move too; the time is waited out all
+    // the same, so that tries keep their pace, and each wake takes the keys.
+    const DWORD dwFrom = GetTickCount();
+    for (;;)
+    {
+        PumpKeys();
+        const DWORD dwSpent = GetTickCount() - dwFrom;
+        if (!m_bRunning || dwSpent >= dwMs)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs - dwSpent, QS_ALLINPUT);
+    }
 }
 
 void CSweepRenderer::WaitForDisplay()
@@ -380,10 +439,11 @@ void CSweepRenderer::WaitForDisplay()
     {
         WaitAWhile(kLostRetryMs);
         const DWORD dwNow = GetTickCount();
-        if (dwNow - dwChecked >= kModeCheckMs)
+        if (m_bLookNow || dwNow - dwChecked >= kModeCheckMs)
         {
+            m_bLookNow = false;
             dwChecked = dwNow;
-            if (MonitorChanged())
+            if (ModeChanged())
                 m_bModeChanged = true;
         }
     } while (m_bRunning && !m_bModeChanged && m_chain.Primary()->Restore() != DD_OK);

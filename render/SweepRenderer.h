@@ -8,6 +8,7 @@
 #include <ddraw.h>
 
 #include <optional>
+#include <string>
 
 #include "display/DisplayDevice.h"
 #include "render/FlipChain.h"
@@ -35,8 +36,9 @@ public:
     // the auto-repeats of a key that was already down when the run began;
     // every other message is left alone.
     void OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam);
-    // WM_DISPLAYCHANGE: the frame loop makes its surfaces again after the frame.
-    void OnDisplayChange() { m_bModeChanged = true; }
+    // WM_DISPLAYCHANGE, which comes for a change on any monitor: after the
+    // frame the loop looks whether this monitor's rectangle or mode changed.
+    void OnDisplayChange() { m_bLookNow = true; }
 
     bool IsRunning() const { return m_bRunning; }
     HWND GetTestWindow() const { return m_hTestWnd; }
@@ -46,6 +48,18 @@ public:
     IDirectDrawSurface* GetPrimarySurface() const { return m_chain.Primary(); }
     // The pacing of the frames shown by the last RunFrames.
     const CFramePacing& GetPacing() const { return m_counts.pacing; }
+
+    // A run that ended because the surfaces could not be made again for a new
+    // mode: the text of the box that says so, and the tick count when the
+    // picture was last seen whole, where the part of the run shown ends.
+    struct RunFailure
+    {
+        std::wstring strText;
+        DWORD dwShownUntil;
+    };
+    const std::optional<RunFailure>& GetFailure() const { return m_failure; }
+    // How long a rebuild may fail before the run ends; a few seconds unless changed.
+    void SetRebuildLimit(DWORD dwMs) { m_dwRebuildLimitMs = dwMs; }
 
 private:
     CSweepRenderer(const CSweepRenderer&);
@@ -72,16 +86,26 @@ private:
     // Undoes everything, then shows the box and throws.
     [[noreturn]] void Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result);
     void ReleaseSurfacesAndDirectDraw();
-    // Whether the monitor's rectangle is no longer the one laid out for.
-    bool MonitorChanged() const;
+    // This monitor's mode as the system gives it; zeros where it gives none.
+    struct MonitorMode
+    {
+        DWORD nWidth, nHeight, nBits, nHz;
+    };
+    MonitorMode CurrentMode() const;
+    // Whether the monitor's rectangle or its mode is no longer the one laid out for.
+    bool ModeChanged() const;
     // Makes the chain again for the mode as it is now; while that fails,
-    // waits as for a lost display and tries again, until it works or a key
-    // ends the run.
-    void RebuildForNewMode();
-    bool RebuildChain();
+    // waits as for a lost display and tries again, until it works, a key ends
+    // the run, or the limit has passed: then the run ends with m_failure
+    // set, and the answer is false.
+    bool RebuildForNewMode();
+    HRESULT RebuildChain(const wchar_t*& pszStep);
+    // Puts the test window over the new rectangle and lays the frame out anew.
+    void ChainRebuilt();
     // Dispatches the test window's queued key-downs up to its first other message.
     void PumpKeys();
-    // Sleeps until the test window has news or dwMs have passed, then takes keys.
+    // Waits dwMs, taking the test window's keys whenever input comes; ends
+    // early only when a key ends the run.
     void WaitAWhile(DWORD dwMs);
     // While the display shows nothing (lost surfaces that can't be restored,
     // flips that fail): waits without spinning, still taking keys, until the
@@ -98,8 +122,13 @@ private:
     CFlipChain m_chain;
     DWORD m_crBackground; // the run's colours, for each layout
     DWORD m_crBar;
+    std::wstring m_strDevice; // the device's display name, for its mode
+    MonitorMode m_modeSeen;   // the mode the chain was made in
+    DWORD m_dwRebuildLimitMs;
+    std::optional<RunFailure> m_failure;
     bool m_bRunning;
     bool m_bModeChanged;
+    bool m_bLookNow; // a WM_DISPLAYCHANGE came: look at the mode after this frame
     // The thread's key state as RunFrames began: which keys were held then.
     BYTE m_abKeysAtStart[256] = {};
     // The last run's counts and pacing.

@@ -1,11 +1,13 @@
 #include "ui/SweepDlg.h"
 
+#include <optional>
 #include <string>
 
 #include "display/MonitorServices.h"
 #include "framework/DataExchange.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
+#include "render/HeldKeyFilter.h"
 #include "render/SweepRenderer.h"
 #include "res/resource.h"
 #include "ui/DeviceEntryText.h"
@@ -159,6 +161,7 @@ void CSweepDlg::OnRun()
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
     FramePacingSummary pacing = {};
+    std::optional<CSweepRenderer::RunFailure> failure;
     try
     {
         CSweepRenderer renderer(m_devices[nDevice], AfxGetApp()->m_hInstance);
@@ -177,6 +180,10 @@ void CSweepDlg::OnRun()
         dwFrames = renderer.RunFrames(nMultiplier, nDivider, nWidth, crBackground, crBar);
         dwTick1 = GetTickCount();
         pacing = renderer.GetPacing().Summarize();
+        // A run that the display ended: the lines tell of the part shown.
+        failure = renderer.GetFailure();
+        if (failure.has_value())
+            dwTick1 = failure->dwShownUntil;
     } // the renderer is torn down here, outside the timed interval
     catch (char*)
     {
@@ -190,6 +197,13 @@ void CSweepDlg::OnRun()
     m_strRate = strLine.c_str();
     m_strPacing = FormatPacingLine(pacing).c_str();
     UpdateData(FALSE);
+    if (failure.has_value())
+    {
+        // Over the lines, which stay; the keys of the run are no answer to it.
+        ForgetKeysOfRun();
+        const CHeldKeyFilter heldKeys;
+        ::MessageBoxW(m_hWnd, failure->strText.c_str(), L"Error", MB_OK);
+    }
 }
 
 void CSweepDlg::ForgetKeysOfRun()

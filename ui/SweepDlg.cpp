@@ -231,13 +231,33 @@ bool CSweepDlg::IsKeyOfRun(const MSG& msg)
 {
     const bool bDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
     const bool bUp = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
-    if ((!bDown && !bUp) || msg.wParam >= 256 || !m_abHeldFromRun[msg.wParam])
-        return false;
-    // Its auto-repeats belong to the run; its coming up ends that. A press
-    // that is no repeat means it came up unseen: it is the user's again.
-    if (bUp || (msg.lParam & kPreviousStateDown) == 0)
-        m_abHeldFromRun[msg.wParam] = false;
-    return bUp || (msg.lParam & kPreviousStateDown) != 0;
+    // A window manager makes its own close of Alt+F4 and posts it as a
+    // system command.
+    const bool bClose = msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE;
+    if ((bDown || bUp) && msg.wParam < 256 && m_abHeldFromRun[msg.wParam])
+    {
+        // Its auto-repeats belong to the run; its coming up ends that. A press
+        // that is no repeat means it came up unseen: it is the user's again.
+        if (bUp || (msg.lParam & kPreviousStateDown) == 0)
+            m_abHeldFromRun[msg.wParam] = false;
+        return bUp || (msg.lParam & kPreviousStateDown) != 0;
+    }
+    // Another key, or a close, while a key of the run is still down makes a
+    // combination with it (Alt held from the run, then F4): not for the dialog.
+    return (bDown || bUp || bClose) && IsKeyOfRunDown();
+}
+
+bool CSweepDlg::IsKeyOfRunDown()
+{
+    bool bAny = false;
+    for (int nKey = 0; nKey < 256; ++nKey)
+    {
+        // The state as of the message at hand; up means it came up unseen.
+        if (m_abHeldFromRun[nKey] && (GetKeyState(nKey) & 0x8000) == 0)
+            m_abHeldFromRun[nKey] = false;
+        bAny = bAny || m_abHeldFromRun[nKey];
+    }
+    return bAny;
 }
 
 void CSweepDlg::OnKillFocusMultiplier()

@@ -340,6 +340,14 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     }
 }
 
+bool CSweepRenderer::CoveredLess(SIZE& shown, SIZE& screen) const
+{
+    const RECT& rc = m_chain.MonitorRect();
+    shown = SIZE{m_chain.Width(), m_chain.Height()};
+    screen = SIZE{rc.right - rc.left, rc.bottom - rc.top};
+    return m_chain.Primary() != nullptr && m_chain.CoversLess();
+}
+
 CSweepRenderer::MonitorMode CSweepRenderer::CurrentMode() const
 {
     // The device's own name, or the primary display's when DirectDraw gave

@@ -58,6 +58,10 @@ public:
         DWORD dwShownUntil;
     };
     const std::optional<RunFailure>& GetFailure() const { return m_failure; }
+    // Whether the picture left part of the monitor uncovered at the end of the
+    // run (surfaces smaller than the monitor, as Wine keeps them after the mode
+    // grows); then the size shown and the monitor's.
+    bool CoveredLess(SIZE& shown, SIZE& screen) const;
     // How long a rebuild may fail before the run ends; a few seconds unless changed.
     void SetRebuildLimit(DWORD dwMs) { m_dwRebuildLimitMs = dwMs; }
 

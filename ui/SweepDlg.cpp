@@ -22,6 +22,17 @@ namespace
 // WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
 const LPARAM kPreviousStateDown = 0x40000000;
 
+// The line that says the picture left part of the screen uncovered: Wine
+// keeps a program's surfaces at the first mode it saw, and only a new start
+// sees the new one.
+std::wstring CoverageLine(SIZE shown, SIZE screen)
+{
+    WCHAR sz[200];
+    wsprintfW(sz, L"The picture covered only %ld x %ld of the %ld x %ld screen. Start Quillaby again for a full one.",
+              shown.cx, shown.cy, screen.cx, screen.cy);
+    return sz;
+}
+
 // However the Run command ends, the keys of the run stay with the run.
 class RunKeys
 {
@@ -85,6 +96,7 @@ void CSweepDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_WIDTH, m_strWidth);
     DDX_Text(pDX, IDC_RATE, m_strRate);
     DDX_Text(pDX, IDC_PACING, m_strPacing);
+    DDX_Text(pDX, IDC_COVERAGE, m_strCoverage);
     DDX_CBString(pDX, IDC_DEVICE, m_strDevice);
 }
 
@@ -162,6 +174,9 @@ void CSweepDlg::OnRun()
     DWORD dwTick1 = 0;
     FramePacingSummary pacing = {};
     std::optional<CSweepRenderer::RunFailure> failure;
+    SIZE shown = {};
+    SIZE screen = {};
+    bool bCoveredLess = false;
     try
     {
         CSweepRenderer renderer(m_devices[nDevice], AfxGetApp()->m_hInstance);
@@ -182,6 +197,7 @@ void CSweepDlg::OnRun()
         pacing = renderer.GetPacing().Summarize();
         // A run that the display ended: the lines tell of the part shown.
         failure = renderer.GetFailure();
+        bCoveredLess = renderer.CoveredLess(shown, screen);
         if (failure.has_value())
             dwTick1 = failure->dwShownUntil;
     } // the renderer is torn down here, outside the timed interval
@@ -196,6 +212,7 @@ void CSweepDlg::OnRun()
     const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
     m_strRate = strLine.c_str();
     m_strPacing = FormatPacingLine(pacing).c_str();
+    m_strCoverage = bCoveredLess ? CoverageLine(shown, screen).c_str() : L"";
     UpdateData(FALSE);
     if (failure.has_value())
     {

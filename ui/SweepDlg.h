@@ -31,6 +31,7 @@ public:
     CString m_strWidth;
     CString m_strRate;
     CString m_strPacing;
+    CString m_strCoverage;
     CString m_strDevice;
     HICON m_hIcon;
 

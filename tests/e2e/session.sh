@@ -23,6 +23,7 @@ QB_ID_DIVIDER=1009
 QB_ID_RATE=1010
 QB_ID_DEVICE=1011
 QB_ID_PACING=1012
+QB_ID_COVERAGE=1013
 
 QB_PID=""
 # Time for Wine to take in an X event before the probe asks about its effect.

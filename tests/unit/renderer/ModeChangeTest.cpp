@@ -186,6 +186,15 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
         GetWindowRect(hWnd, &rcWindow);
         EXPECT_EQ(ToText(c.rcNew), ToText(rcWindow)) << c.pszName << ": the test window covers the new rectangle";
     }
+    SIZE shown = {}, screen = {};
+    const bool bLess = pRenderer->CoveredLess(shown, screen);
+    EXPECT_EQ(bRebuilt && c.surfaceAfter.cx < c.rcNew.right - c.rcNew.left, bLess) << c.pszName;
+    if (bLess)
+    {
+        EXPECT_EQ("800x600 of 1024x768", std::to_string(shown.cx) + "x" + std::to_string(shown.cy) + " of "
+                                             + std::to_string(screen.cx) + "x" + std::to_string(screen.cy))
+            << c.pszName << ": what the dialog says the picture covered";
+    }
     const bool bPalette = c.pfnFormat == &FakeFormatPalette8;
     EXPECT_EQ(bPalette ? 2 : 0, FakeDDCount(M::CreatePalette)) << c.pszName << ": the palette is made again";
     pRenderer.reset();

@@ -235,6 +235,10 @@ void CSweepDlg::ForgetKeysOfRun()
     GetKeyboardState(abState);
     for (size_t i = 0; i < 256; ++i)
         m_abHeldFromRun[i] = (abState[i] & 0x80) != 0;
+    // Key messages name Shift, Ctrl and Alt, never their left or right key:
+    // a fresh press of Alt could not give VK_LMENU back.
+    for (size_t i = VK_LSHIFT; i <= VK_RMENU; ++i)
+        m_abHeldFromRun[i] = false;
 }
 
 BOOL CSweepDlg::PreTranslateMessage(MSG* pMsg)

@@ -22,11 +22,9 @@ std::wstring LastErrorText(DWORD dwError)
     }
     return strText;
 }
-}
 
-std::wstring SetUpFailureText(const wchar_t* pszStep, std::optional<HRESULT> result, DWORD dwLastError)
+std::wstring StepText(std::wstring strText, const wchar_t* pszStep, std::optional<HRESULT> result, DWORD dwLastError)
 {
-    std::wstring strText = L"The test could not take over the display.\n\n";
     strText += pszStep;
     strText += L" failed";
     if (result.has_value())
@@ -35,4 +33,18 @@ std::wstring SetUpFailureText(const wchar_t* pszStep, std::optional<HRESULT> res
     if (dwLastError != 0)
         strText += L"\n\n" + LastErrorText(dwLastError);
     return strText;
+}
+}
+
+std::wstring SetUpFailureText(const wchar_t* pszStep, std::optional<HRESULT> result, DWORD dwLastError)
+{
+    return StepText(L"The test could not take over the display.\n\n", pszStep, result, dwLastError);
+}
+
+std::wstring RebuildFailureText(const wchar_t* pszStep, HRESULT result, DWORD dwLastError, DWORD dwMs)
+{
+    WCHAR szLead[160];
+    wsprintfW(szLead, L"The run ended: the display changed its mode, and the test could not set it up again "
+                      L"within %lu s.\n\n", (dwMs + 999) / 1000);
+    return StepText(szLead, pszStep, result, dwLastError);
 }

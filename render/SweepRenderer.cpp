@@ -29,6 +29,9 @@ const DWORD kModeCheckMs = 250;
 // A try to rebuild makes and drops whole surfaces: after a failed one, the
 // next comes later than a try to restore.
 const DWORD kRebuildRetryMs = 100;
+// A rebuild that still fails after this long ends the run, as a failed set-up
+// would have: the user sees why instead of a blank screen.
+const DWORD kRebuildLimitMs = 5000;
 // WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
 const LPARAM kPreviousStateDown = 0x40000000;
 
@@ -41,17 +44,6 @@ const wchar_t kStepWindow[] = L"Creating the test window";
 const wchar_t kStepDirectDraw[] = L"Creating the DirectDraw object";
 const wchar_t kStepDirectDraw2[] = L"Asking for IDirectDraw2";
 const wchar_t kStepExclusive[] = L"Taking exclusive full-screen control";
-const wchar_t kStepPrimary[] = L"Creating the primary surface";
-const wchar_t kStepBackBuffer[] = L"Getting the back buffer";
-const wchar_t kStepPalette[] = L"Creating the palette";
-const wchar_t kStepAttachPalette[] = L"Attaching the palette to the primary surface";
-
-DWORD PixelValue(DWORD crColor, const DDPIXELFORMAT& format)
-{
-    return CSweepRenderer::ScaleComponent(crColor >> 16, format.dwBBitMask)
-        | CSweepRenderer::ScaleComponent(crColor >> 8, format.dwGBitMask)
-        | CSweepRenderer::ScaleComponent(crColor, format.dwRBitMask);
-}
 
 // The display's refresh in hertz as DirectDraw gives it; 0 when it doesn't.
 DWORD MonitorFrequency(IDirectDraw2* pDD)
@@ -61,25 +53,12 @@ DWORD MonitorFrequency(IDirectDraw2* pDD)
         return 0;
     return dwRefresh;
 }
-
-// Palette entries on a palette-indexed display: the frame uses the white that
-// every palette keeps at 255, and the background and the bar take the first
-// two entries after Windows' ten low static colours.
-const DWORD kWhiteIndex = 255;
-const DWORD kBackgroundIndex = 10;
-const DWORD kBarIndex = 11;
-
-PALETTEENTRY PaletteEntry(DWORD crColor)
-{
-    const PALETTEENTRY entry = {GetRValue(crColor), GetGValue(crColor), GetBValue(crColor), 0};
-    return entry;
-}
 }
 
 CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
-    : m_pDD(nullptr), m_pPrimary(nullptr), m_pBack(nullptr), m_pPalette(nullptr), m_hInst(hInst),
-      m_hTestWnd(nullptr), m_hMonitor(device.m_hMonitor), m_mode(), m_crBackground(0), m_crBar(0),
-      m_bRunning(false), m_bModeChanged(false)
+    : m_pDD(nullptr), m_hInst(hInst), m_hTestWnd(nullptr), m_hMonitor(device.m_hMonitor), m_crBackground(0),
+      m_crBar(0), m_strDevice(device.m_strDriverName), m_modeSeen(), m_dwRebuildLimitMs(kRebuildLimitMs),
+      m_bRunning(false), m_bModeChanged(false), m_bLookNow(false)
 {
     // The window the user started the run from owns the failure box, so that
     // it can't be used while the box is up; it is of this thread, and the test
@@ -143,46 +122,16 @@ CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     }
 
     const wchar_t* pszStep = nullptr;
-    hr = CreateChain(rcScreen, pszStep);
+    hr = m_chain.Create(m_pDD, rcScreen, pszStep);
     if (hr != DD_OK)
         Fail(progress, pszStep, hr);
+    m_modeSeen = CurrentMode();
     pDD1->Release();
 
     g_pRenderer = this;
     g_hRendererWnd = hWnd;
     m_hTestWnd = hWnd;
     m_bRunning = true;
-}
-
-HRESULT CSweepRenderer::CreateChain(const RECT& rcMonitor, const wchar_t*& pszStep)
-{
-    DDSURFACEDESC desc = {};
-    desc.dwSize = sizeof(DDSURFACEDESC);
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.dwBackBufferCount = 1;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    pszStep = kStepPrimary;
-    SetLastError(0);
-    HRESULT hr = m_pDD->CreateSurface(&desc, &m_pPrimary, nullptr);
-    if (hr != DD_OK)
-    {
-        m_pPrimary = nullptr;
-        return hr;
-    }
-    DDSCAPS caps = {};
-    caps.dwCaps = DDSCAPS_BACKBUFFER;
-    pszStep = kStepBackBuffer;
-    SetLastError(0);
-    hr = m_pPrimary->GetAttachedSurface(&caps, &m_pBack);
-    if (hr != DD_OK)
-    {
-        m_pBack = nullptr;
-        return hr;
-    }
-    MeasureMode(rcMonitor);
-    if (IsPaletteIndexed())
-        return CreateAndAttachPalette(pszStep);
-    return DD_OK;
 }
 
 CSweepRenderer::~CSweepRenderer()
@@ -199,125 +148,9 @@ CSweepRenderer::~CSweepRenderer()
     }
 }
 
-SIZE CSweepRenderer::BackBufferSize(int nRectWidth, int nRectHeight) const
-{
-    // The surfaces take the display's real mode, which can differ from the
-    // monitor rectangle (a scaled desktop gives a program virtualised
-    // coordinates); the picture is laid out on the surface as it is.
-    DDSURFACEDESC desc = {};
-    desc.dwSize = sizeof(DDSURFACEDESC);
-    const DWORD dwSized = DDSD_WIDTH | DDSD_HEIGHT;
-    SIZE size = {nRectWidth, nRectHeight};
-    if (m_pBack->GetSurfaceDesc(&desc) == DD_OK && (desc.dwFlags & dwSized) == dwSized && desc.dwWidth > 0
-        && desc.dwHeight > 0)
-    {
-        size.cx = static_cast<LONG>(desc.dwWidth);
-        size.cy = static_cast<LONG>(desc.dwHeight);
-    }
-    return size;
-}
-
-void CSweepRenderer::MeasureMode(const RECT& rcMonitor)
-{
-    // Wine keeps a process's surfaces at the mode it first saw, while the
-    // monitor shows only the top-left part of them at a smaller new mode: the
-    // picture goes inside that part.
-    const int nRectWidth = rcMonitor.right - rcMonitor.left;
-    const int nRectHeight = rcMonitor.bottom - rcMonitor.top;
-    const SIZE size = BackBufferSize(nRectWidth, nRectHeight);
-    m_mode.rcMonitor = rcMonitor;
-    m_mode.nWidth = size.cx < nRectWidth ? size.cx : nRectWidth;
-    m_mode.nHeight = size.cy < nRectHeight ? size.cy : nRectHeight;
-}
-
-bool CSweepRenderer::IsPaletteIndexed() const
-{
-    DDPIXELFORMAT format = {};
-    format.dwSize = sizeof(DDPIXELFORMAT);
-    return m_pBack->GetPixelFormat(&format) == DD_OK && (format.dwFlags & DDPF_PALETTEINDEXED8) != 0;
-}
-
-HRESULT CSweepRenderer::CreateAndAttachPalette(const wchar_t*& pszStep)
-{
-    // Windows' twenty static colours keep their places, so that whatever is
-    // drawn with them, the dialog among it, looks right while the palette
-    // holds; black and white stay at 0 and 255 in any case. The background and
-    // the bar get entries of their own when the run starts.
-    PALETTEENTRY entries[256] = {};
-    PALETTEENTRY statics[20] = {};
-    const UINT nStatics = GetPaletteEntries(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), 0, 20, statics);
-    if (nStatics == 20)
-    {
-        for (int i = 0; i < 10; ++i)
-        {
-            entries[i] = statics[i];
-            entries[246 + i] = statics[10 + i];
-        }
-    }
-    entries[0] = PALETTEENTRY{0, 0, 0, 0};
-    entries[kWhiteIndex] = PALETTEENTRY{255, 255, 255, 0};
-
-    pszStep = kStepPalette;
-    SetLastError(0);
-    HRESULT hr = m_pDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &m_pPalette, nullptr);
-    if (hr != DD_OK)
-    {
-        m_pPalette = nullptr;
-        return hr;
-    }
-    pszStep = kStepAttachPalette;
-    SetLastError(0);
-    return m_pPrimary->SetPalette(m_pPalette);
-}
-
-void CSweepRenderer::LayOutFrame()
-{
-    DDPIXELFORMAT format = {};
-    format.dwSize = sizeof(DDPIXELFORMAT);
-    m_pBack->GetPixelFormat(&format);
-    m_mode.dwWhite = PixelValue(0x00FFFFFF, format);
-    m_mode.dwBar = PixelValue(m_crBar, format);
-    m_mode.dwBackground = PixelValue(m_crBackground, format);
-    if (m_pPalette != nullptr)
-    {
-        // Pixels are palette indices here; the display shows the entries as
-        // near as its own palette allows.
-        PALETTEENTRY colours[2] = {PaletteEntry(m_crBackground), PaletteEntry(m_crBar)};
-        m_pPalette->SetEntries(0, kBackgroundIndex, 2, colours);
-        m_mode.dwWhite = kWhiteIndex;
-        m_mode.dwBackground = kBackgroundIndex;
-        m_mode.dwBar = kBarIndex;
-    }
-
-    const int w = m_mode.nWidth;
-    const int h = m_mode.nHeight;
-    SetRect(&m_mode.rcScreen, 0, 0, w, h);
-    SetRect(&m_mode.rcTop, 0, 0, w, 1);
-    SetRect(&m_mode.rcRight, w - 1, 0, w, h);
-    SetRect(&m_mode.rcBottom, 0, h - 1, w, h);
-    SetRect(&m_mode.rcLeft, 0, 0, 1, h);
-}
-
-void CSweepRenderer::ReleaseChain()
-{
-    // The palette goes first: the primary surface holds it while attached.
-    if (m_pPalette != nullptr)
-    {
-        m_pPalette->Release();
-        m_pPalette = nullptr;
-    }
-    // The back buffer goes with the primary surface, the root of its chain.
-    m_pBack = nullptr;
-    if (m_pPrimary != nullptr)
-    {
-        m_pPrimary->Release();
-        m_pPrimary = nullptr;
-    }
-}
-
 void CSweepRenderer::ReleaseSurfacesAndDirectDraw()
 {
-    ReleaseChain();
+    m_chain.Release();
     if (m_pDD != nullptr)
     {
         m_pDD->Release();
@@ -391,22 +224,21 @@ HRESULT CSweepRenderer::FillRect(RECT* pRect, DWORD dwColor)
     DDBLTFX fx = {};
     fx.dwSize = sizeof(DDBLTFX);
     fx.dwFillColor = dwColor;
-    if (m_pBack->Blt(pRect, nullptr, nullptr, kAsyncFill, &fx) == DD_OK)
+    IDirectDrawSurface* pBack = m_chain.Back();
+    if (pBack->Blt(pRect, nullptr, nullptr, kAsyncFill, &fx) == DD_OK)
         return DD_OK;
     // Refused without waiting, for whatever reason: ask again and wait.
-    return m_pBack->Blt(pRect, nullptr, nullptr, kWaitingFill, &fx);
+    return pBack->Blt(pRect, nullptr, nullptr, kWaitingFill, &fx);
 }
 
 DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWidth, DWORD crBackground, DWORD crBar)
 {
     m_crBackground = crBackground;
     m_crBar = crBar;
-    LayOutFrame();
+    m_chain.LayOut(m_crBackground, m_crBar);
 
     DWORD x = 1;
     m_counts.nFrames = 0;
-    RECT rcBar;
-    rcBar.top = 1;
     if (!m_bRunning)
         return 0;
 
@@ -422,43 +254,47 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     QueryPerformanceCounter(&checkedAt);
     for (;;)
     {
-        const DWORD nWidth = static_cast<DWORD>(m_mode.nWidth);
-        // The bar never covers the frame's right column, however wide it is.
-        const DWORD nRight = x + nBarWidth < nWidth - 1 ? x + nBarWidth : nWidth - 1;
-        rcBar.left = static_cast<LONG>(x);
-        rcBar.right = static_cast<LONG>(nRight);
-        rcBar.bottom = m_mode.nHeight - 1;
-        FillRect(&m_mode.rcScreen, m_mode.dwBackground);
-        FillRect(&m_mode.rcTop, m_mode.dwWhite);
-        FillRect(&m_mode.rcRight, m_mode.dwWhite);
-        FillRect(&m_mode.rcBottom, m_mode.dwWhite);
-        FillRect(&m_mode.rcLeft, m_mode.dwWhite);
-        FillRect(&rcBar, m_mode.dwBar);
+        RECT rcFill = m_chain.Screen();
+        FillRect(&rcFill, m_chain.Background());
+        for (int nEdge = 0; nEdge < CFlipChain::kEdges; ++nEdge)
+        {
+            rcFill = m_chain.Edge(nEdge);
+            FillRect(&rcFill, m_chain.White());
+        }
+        rcFill = m_chain.Bar(x, nBarWidth);
+        FillRect(&rcFill, m_chain.BarColour());
 
         if (nMultiplier != 0)
             x += nMultiplier;
         else if (nDivider != 0 && m_counts.nFrames % nDivider == 0)
             x += 1;
         // Back to 1, not carried over, so the bar never straddles the right edge.
-        if (x + nBarWidth > nWidth - 1)
+        if (x + nBarWidth > static_cast<DWORD>(m_chain.Width()) - 1)
             x = 1;
 
-        HRESULT hr = m_pPrimary->Flip(nullptr, DDFLIP_WAIT);
-        while (hr == DDERR_SURFACELOST)
+        HRESULT hr = m_chain.Primary()->Flip(nullptr, DDFLIP_WAIT);
+        bool bWaited = false;
+        if (hr == DDERR_SURFACELOST)
         {
-            const HRESULT hrRestore = m_pPrimary->Restore();
-            if (hrRestore != DD_OK)
+            // One restore and one more flip in a frame: a display that keeps
+            // losing the flips after each restore is waited for below, where
+            // keys are taken, instead of being tried again here for ever.
+            const HRESULT hrRestore = m_chain.Primary()->Restore();
+            if (hrRestore == DD_OK)
+            {
+                hr = m_chain.Primary()->Flip(nullptr, DDFLIP_WAIT);
+            }
+            else
             {
                 // Windows answers so until the surfaces are made for the new
                 // mode; Wine also while another program holds the display,
                 // which leaves the monitor as it was.
-                if (hrRestore == DDERR_WRONGMODE && MonitorChanged())
+                if (hrRestore == DDERR_WRONGMODE && ModeChanged())
                     m_bModeChanged = true;
                 else
                     WaitForDisplay();
-                break;
+                bWaited = true;
             }
-            hr = m_pPrimary->Flip(nullptr, DDFLIP_WAIT);
         }
         // Only frames that reached the screen count towards the rate.
         if (hr == DD_OK)
@@ -470,7 +306,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         }
         // Any other failure showed nothing either, and trying again at once
         // would spin as a lost display would.
-        else if (hr != DDERR_SURFACELOST)
+        else if (!bWaited)
         {
             WaitForDisplay();
         }
@@ -480,24 +316,27 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
             return m_counts.nFrames;
 
         const DWORD dwNow = GetTickCount();
-        if (m_bModeChanged || dwNow - dwChecked >= kModeCheckMs)
+        if (m_bModeChanged || m_bLookNow || dwNow - dwChecked >= kModeCheckMs)
         {
-            if (m_bModeChanged || MonitorChanged())
+            m_bLookNow = false;
+            if (m_bModeChanged || ModeChanged())
             {
                 // The frames since the last look may have been drawn for the
                 // old mode, and the rebuild shows nothing: none of it counts,
                 // and the pacing line gives it as time the display was lost.
                 m_counts = countsChecked;
-                RebuildForNewMode();
+                if (!RebuildForNewMode())
+                {
+                    // The run ends with the part that was shown.
+                    m_failure->dwShownUntil = dwChecked;
+                    return m_counts.nFrames;
+                }
                 LARGE_INTEGER rebuiltAt;
                 QueryPerformanceCounter(&rebuiltAt);
                 m_counts.pacing.AddLostTime(checkedAt.QuadPart, rebuiltAt.QuadPart);
                 if (!m_bRunning)
                     return m_counts.nFrames;
-                // The new mode may refresh at another rate: the frames from
-                // here on are judged against it.
-                m_counts.pacing.SetDisplayHz(MonitorFrequency(m_pDD));
-                if (x + nBarWidth > static_cast<DWORD>(m_mode.nWidth) - 1)
+                if (x + nBarWidth > static_cast<DWORD>(m_chain.Width()) - 1)
                     x = 1;
             }
             countsChecked = m_counts;
@@ -507,47 +346,100 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     }
 }
 
-bool CSweepRenderer::MonitorChanged() const
+bool CSweepRenderer::CoveredLess(SIZE& shown, SIZE& screen) const
 {
-    const RECT rcMonitor = CDisplayDevice::MonitorRect(m_hMonitor);
-    return EqualRect(&rcMonitor, &m_mode.rcMonitor) == FALSE;
+    const RECT& rc = m_chain.MonitorRect();
+    shown = SIZE{m_chain.Width(), m_chain.Height()};
+    screen = SIZE{rc.right - rc.left, rc.bottom - rc.top};
+    return m_chain.Primary() != nullptr && m_chain.CoversLess();
 }
 
-void CSweepRenderer::RebuildForNewMode()
+CSweepRenderer::MonitorMode CSweepRenderer::CurrentMode() const
 {
+    // The device's own name, or the primary display's when DirectDraw gave
+    // no display name for it.
+    const bool bNamed = m_strDevice.compare(0, 4, L"\\\\.\\") == 0;
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof(mode);
+    MonitorMode seen = {};
+    if (EnumDisplaySettingsW(bNamed ? m_strDevice.c_str() : nullptr, ENUM_CURRENT_SETTINGS, &mode))
+        seen = MonitorMode{mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel, mode.dmDisplayFrequency};
+    return seen;
+}
+
+bool CSweepRenderer::ModeChanged() const
+{
+    const RECT rcMonitor = CDisplayDevice::MonitorRect(m_hMonitor);
+    if (EqualRect(&rcMonitor, &m_chain.MonitorRect()) == FALSE)
+        return true;
+    const MonitorMode now = CurrentMode();
+    return now.nWidth != m_modeSeen.nWidth || now.nHeight != m_modeSeen.nHeight || now.nBits != m_modeSeen.nBits
+        || now.nHz != m_modeSeen.nHz;
+}
+
+bool CSweepRenderer::RebuildForNewMode()
+{
+    const DWORD dwFrom = GetTickCount();
     for (;;)
     {
         // A change that comes during a try is seen after it.
         m_bModeChanged = false;
-        if (RebuildChain())
-            return;
-        // No box during a run: wait as for a lost display, and try again.
+        const wchar_t* pszStep = nullptr;
+        const HRESULT hr = RebuildChain(pszStep);
+        if (hr == DD_OK)
+        {
+            ChainRebuilt();
+            return true;
+        }
+        const DWORD dwLastError = GetLastError();
+        m_chain.Release();
+        // No box while the run can still go on: wait as for a lost display,
+        // and try again, until that has lasted too long.
+        if (GetTickCount() - dwFrom >= m_dwRebuildLimitMs)
+        {
+            m_failure = RunFailure{RebuildFailureText(pszStep, hr, dwLastError, m_dwRebuildLimitMs), 0};
+            m_bRunning = false;
+            return false;
+        }
         WaitAWhile(kRebuildRetryMs);
         if (!m_bRunning)
-            return;
+            return true;
     }
 }
 
-bool CSweepRenderer::RebuildChain()
+HRESULT CSweepRenderer::RebuildChain(const wchar_t*& pszStep)
 {
-    ReleaseChain();
+    m_chain.Release();
     const RECT rcMonitor = CDisplayDevice::MonitorRect(m_hMonitor);
-    const wchar_t* pszStep = nullptr;
-    if (CreateChain(rcMonitor, pszStep) != DD_OK)
-    {
-        ReleaseChain();
-        return false;
-    }
+    return m_chain.Create(m_pDD, rcMonitor, pszStep);
+}
+
+void CSweepRenderer::ChainRebuilt()
+{
+    // The one place where a rebuild for a new mode has worked.
+    const RECT& rcMonitor = m_chain.MonitorRect();
     SetWindowPos(m_hTestWnd, HWND_TOPMOST, rcMonitor.left, rcMonitor.top, rcMonitor.right - rcMonitor.left,
                  rcMonitor.bottom - rcMonitor.top, SWP_NOACTIVATE);
-    LayOutFrame();
-    return true;
+    m_chain.LayOut(m_crBackground, m_crBar);
+    m_modeSeen = CurrentMode();
+    // The new mode may refresh at another rate: the frames from here on are
+    // judged against it.
+    m_counts.pacing.SetDisplayHz(MonitorFrequency(m_pDD));
 }
 
 void CSweepRenderer::WaitAWhile(DWORD dwMs)
 {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs, QS_ALLINPUT);
-    PumpKeys();
+    // Any input wakes the wait, a mouse move too; the time is waited out all
+    // the same, so that tries keep their pace, and each wake takes the keys.
+    const DWORD dwFrom = GetTickCount();
+    for (;;)
+    {
+        PumpKeys();
+        const DWORD dwSpent = GetTickCount() - dwFrom;
+        if (!m_bRunning || dwSpent >= dwMs)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs - dwSpent, QS_ALLINPUT);
+    }
 }
 
 void CSweepRenderer::WaitForDisplay()
@@ -564,13 +456,14 @@ void CSweepRenderer::WaitForDisplay()
     {
         WaitAWhile(kLostRetryMs);
         const DWORD dwNow = GetTickCount();
-        if (dwNow - dwChecked >= kModeCheckMs)
+        if (m_bLookNow || dwNow - dwChecked >= kModeCheckMs)
         {
+            m_bLookNow = false;
             dwChecked = dwNow;
-            if (MonitorChanged())
+            if (ModeChanged())
                 m_bModeChanged = true;
         }
-    } while (m_bRunning && !m_bModeChanged && m_pPrimary->Restore() != DD_OK);
+    } while (m_bRunning && !m_bModeChanged && m_chain.Primary()->Restore() != DD_OK);
     LARGE_INTEGER to;
     QueryPerformanceCounter(&to);
     m_counts.pacing.AddLostTime(from.QuadPart, to.QuadPart);

@@ -8,8 +8,10 @@
 #include <ddraw.h>
 
 #include <optional>
+#include <string>
 
 #include "display/DisplayDevice.h"
+#include "render/FlipChain.h"
 #include "render/FramePacing.h"
 
 class CSweepRenderer
@@ -34,17 +36,34 @@ public:
     // the auto-repeats of a key that was already down when the run began;
     // every other message is left alone.
     void OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam);
-    // WM_DISPLAYCHANGE: the frame loop makes its surfaces again after the frame.
-    void OnDisplayChange() { m_bModeChanged = true; }
+    // WM_DISPLAYCHANGE, which comes for a change on any monitor: after the
+    // frame the loop looks whether this monitor's rectangle or mode changed.
+    void OnDisplayChange() { m_bLookNow = true; }
 
     bool IsRunning() const { return m_bRunning; }
     HWND GetTestWindow() const { return m_hTestWnd; }
     // The part of the surfaces that the monitor shows, where the picture goes.
-    int GetWidth() const { return m_mode.nWidth; }
-    int GetHeight() const { return m_mode.nHeight; }
-    IDirectDrawSurface* GetPrimarySurface() const { return m_pPrimary; }
+    int GetWidth() const { return m_chain.Width(); }
+    int GetHeight() const { return m_chain.Height(); }
+    IDirectDrawSurface* GetPrimarySurface() const { return m_chain.Primary(); }
     // The pacing of the frames shown by the last RunFrames.
     const CFramePacing& GetPacing() const { return m_counts.pacing; }
+
+    // A run that ended because the surfaces could not be made again for a new
+    // mode: the text of the box that says so, and the tick count when the
+    // picture was last seen whole, where the part of the run shown ends.
+    struct RunFailure
+    {
+        std::wstring strText;
+        DWORD dwShownUntil;
+    };
+    const std::optional<RunFailure>& GetFailure() const { return m_failure; }
+    // Whether the picture left part of the monitor uncovered at the end of the
+    // run (surfaces smaller than the monitor, as Wine keeps them after the mode
+    // grows); then the size shown and the monitor's.
+    bool CoveredLess(SIZE& shown, SIZE& screen) const;
+    // How long a rebuild may fail before the run ends; a few seconds unless changed.
+    void SetRebuildLimit(DWORD dwMs) { m_dwRebuildLimitMs = dwMs; }
 
 private:
     CSweepRenderer(const CSweepRenderer&);
@@ -60,24 +79,6 @@ private:
         IDirectDraw* pDD1;
     };
 
-    // Everything a frame takes from the display mode. The set-up and each
-    // rebuild measure the visible part; LayOutFrame works out the rest before
-    // the first frame and after each rebuild.
-    struct ModeLayout
-    {
-        RECT rcMonitor; // the monitor's rectangle it was made for
-        int nWidth;     // W and H: the back buffer, cut to the monitor's size
-        int nHeight;
-        DWORD dwWhite;  // pixel values in the back buffer's format
-        DWORD dwBackground;
-        DWORD dwBar;
-        RECT rcScreen;
-        RECT rcTop;
-        RECT rcRight;
-        RECT rcBottom;
-        RECT rcLeft;
-    };
-
     // What a run counts, copied as a whole: taken back to the last look that
     // found the mode unchanged when a change is noticed.
     struct RunCounts
@@ -88,29 +89,27 @@ private:
 
     // Undoes everything, then shows the box and throws.
     [[noreturn]] void Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result);
-    // The primary surface and its back buffer, with a palette where the
-    // display is palette-indexed, and the visible part for that monitor
-    // rectangle. On failure: the step and its result; what was made is left
-    // in the members for the caller to release.
-    HRESULT CreateChain(const RECT& rcMonitor, const wchar_t*& pszStep);
-    // The back buffer's own size, or the given one when it can't be read.
-    SIZE BackBufferSize(int nRectWidth, int nRectHeight) const;
-    void MeasureMode(const RECT& rcMonitor);
-    bool IsPaletteIndexed() const;
-    HRESULT CreateAndAttachPalette(const wchar_t*& pszStep);
-    void LayOutFrame();
-    void ReleaseChain();
     void ReleaseSurfacesAndDirectDraw();
-    // Whether the monitor's rectangle is no longer the one laid out for.
-    bool MonitorChanged() const;
+    // This monitor's mode as the system gives it; zeros where it gives none.
+    struct MonitorMode
+    {
+        DWORD nWidth, nHeight, nBits, nHz;
+    };
+    MonitorMode CurrentMode() const;
+    // Whether the monitor's rectangle or its mode is no longer the one laid out for.
+    bool ModeChanged() const;
     // Makes the chain again for the mode as it is now; while that fails,
-    // waits as for a lost display and tries again, until it works or a key
-    // ends the run.
-    void RebuildForNewMode();
-    bool RebuildChain();
+    // waits as for a lost display and tries again, until it works, a key ends
+    // the run, or the limit has passed: then the run ends with m_failure
+    // set, and the answer is false.
+    bool RebuildForNewMode();
+    HRESULT RebuildChain(const wchar_t*& pszStep);
+    // Puts the test window over the new rectangle and lays the frame out anew.
+    void ChainRebuilt();
     // Dispatches the test window's queued key-downs up to its first other message.
     void PumpKeys();
-    // Sleeps until the test window has news or dwMs have passed, then takes keys.
+    // Waits dwMs, taking the test window's keys whenever input comes; ends
+    // early only when a key ends the run.
     void WaitAWhile(DWORD dwMs);
     // While the display shows nothing (lost surfaces that can't be restored,
     // flips that fail): waits without spinning, still taking keys, until the
@@ -119,17 +118,21 @@ private:
     void WaitForDisplay();
 
     IDirectDraw2* m_pDD;
-    IDirectDrawSurface* m_pPrimary;
-    IDirectDrawSurface* m_pBack; // released with m_pPrimary, the root of its chain
-    IDirectDrawPalette* m_pPalette; // only on a palette-indexed display; released before m_pPrimary
     HINSTANCE m_hInst;
     HWND m_hTestWnd;
     HMONITOR m_hMonitor; // the device's, or null for the primary screen
-    ModeLayout m_mode;
+    // The primary surface (m_pPrimary) and its back buffer (m_pBack), the
+    // palette and the layout for the mode as it is; released before m_pDD.
+    CFlipChain m_chain;
     DWORD m_crBackground; // the run's colours, for each layout
     DWORD m_crBar;
+    std::wstring m_strDevice; // the device's display name, for its mode
+    MonitorMode m_modeSeen;   // the mode the chain was made in
+    DWORD m_dwRebuildLimitMs;
+    std::optional<RunFailure> m_failure;
     bool m_bRunning;
     bool m_bModeChanged;
+    bool m_bLookNow; // a WM_DISPLAYCHANGE came: look at the mode after this frame
     // The thread's key state as RunFrames began: which keys were held then.
     BYTE m_abKeysAtStart[256] = {};
     // The last run's counts and pacing.

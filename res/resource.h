@@ -18,6 +18,7 @@
 #define IDC_RATE                1010
 #define IDC_DEVICE              1011
 #define IDC_PACING              1012
+#define IDC_COVERAGE            1013
 
 #ifndef IDC_STATIC
 #define IDC_STATIC              (-1)

@@ -1,7 +1,7 @@
 # Sourced by the test wrappers. scripts/test runs the tests three at a time,
 # each in a display slot of its own: an X server and a Wine prefix with its
 # own wineserver, so that tests never share a keyboard focus. A test asks for
-# a kind of slot (bare, desktop, dualhead, modes, depth16, depth8, bare32,
+# a kind of slot (bare, desktop, dualhead, modes, grows, depth16, depth8, bare32,
 # desktop32) through CTest's resource groups; CTest names the kind in
 # CTEST_RESOURCE_GROUP_0 and the slot it gave in CTEST_RESOURCE_GROUP_0_<KIND>
 # ("id:s1,slots:1"). This points DISPLAY and WINEPREFIX at that slot and tells

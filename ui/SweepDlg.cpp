@@ -1,11 +1,13 @@
 #include "ui/SweepDlg.h"
 
+#include <optional>
 #include <string>
 
 #include "display/MonitorServices.h"
 #include "framework/DataExchange.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
+#include "render/HeldKeyFilter.h"
 #include "render/SweepRenderer.h"
 #include "res/resource.h"
 #include "ui/DeviceEntryText.h"
@@ -19,6 +21,17 @@ namespace
 {
 // WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
 const LPARAM kPreviousStateDown = 0x40000000;
+
+// The line that says the picture left part of the screen uncovered: Wine
+// keeps a program's surfaces at the first mode it saw, and only a new start
+// sees the new one.
+std::wstring CoverageLine(SIZE shown, SIZE screen)
+{
+    WCHAR sz[200];
+    wsprintfW(sz, L"The picture covered only %ld x %ld of the %ld x %ld screen. Start Quillaby again for a full one.",
+              shown.cx, shown.cy, screen.cx, screen.cy);
+    return sz;
+}
 
 // However the Run command ends, the keys of the run stay with the run.
 class RunKeys
@@ -114,6 +127,7 @@ void CSweepDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_WIDTH, m_strWidth);
     DDX_Text(pDX, IDC_RATE, m_strRate);
     DDX_Text(pDX, IDC_PACING, m_strPacing);
+    DDX_Text(pDX, IDC_COVERAGE, m_strCoverage);
     DDX_CBString(pDX, IDC_DEVICE, m_strDevice);
 }
 
@@ -190,6 +204,10 @@ void CSweepDlg::OnRun()
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
     FramePacingSummary pacing = {};
+    std::optional<CSweepRenderer::RunFailure> failure;
+    SIZE shown = {};
+    SIZE screen = {};
+    bool bCoveredLess = false;
     try
     {
         CSweepRenderer renderer(m_devices[nDevice], AfxGetApp()->m_hInstance);
@@ -208,6 +226,11 @@ void CSweepDlg::OnRun()
         dwFrames = renderer.RunFrames(nMultiplier, nDivider, nWidth, crBackground, crBar);
         dwTick1 = GetTickCount();
         pacing = renderer.GetPacing().Summarize();
+        // A run that the display ended: the lines tell of the part shown.
+        failure = renderer.GetFailure();
+        bCoveredLess = renderer.CoveredLess(shown, screen);
+        if (failure.has_value())
+            dwTick1 = failure->dwShownUntil;
     } // the renderer is torn down here, outside the timed interval
     catch (char*)
     {
@@ -220,7 +243,15 @@ void CSweepDlg::OnRun()
     const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
     m_strRate = strLine.c_str();
     m_strPacing = PacingText(pacing).c_str();
+    m_strCoverage = bCoveredLess ? CoverageLine(shown, screen).c_str() : L"";
     UpdateData(FALSE);
+    if (failure.has_value())
+    {
+        // Over the lines, which stay; the keys of the run are no answer to it.
+        ForgetKeysOfRun();
+        const CHeldKeyFilter heldKeys;
+        ::MessageBoxW(m_hWnd, failure->strText.c_str(), L"Error", MB_OK);
+    }
 }
 
 std::string CSweepDlg::PacingText(const FramePacingSummary& pacing) const
@@ -245,6 +276,10 @@ void CSweepDlg::ForgetKeysOfRun()
     GetKeyboardState(abState);
     for (size_t i = 0; i < 256; ++i)
         m_abHeldFromRun[i] = (abState[i] & 0x80) != 0;
+    // Key messages name Shift, Ctrl and Alt, never their left or right key:
+    // a fresh press of Alt could not give VK_LMENU back.
+    for (size_t i = VK_LSHIFT; i <= VK_RMENU; ++i)
+        m_abHeldFromRun[i] = false;
 }
 
 BOOL CSweepDlg::PreTranslateMessage(MSG* pMsg)
@@ -258,13 +293,33 @@ bool CSweepDlg::IsKeyOfRun(const MSG& msg)
 {
     const bool bDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
     const bool bUp = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
-    if ((!bDown && !bUp) || msg.wParam >= 256 || !m_abHeldFromRun[msg.wParam])
-        return false;
-    // Its auto-repeats belong to the run; its coming up ends that. A press
-    // that is no repeat means it came up unseen: it is the user's again.
-    if (bUp || (msg.lParam & kPreviousStateDown) == 0)
-        m_abHeldFromRun[msg.wParam] = false;
-    return bUp || (msg.lParam & kPreviousStateDown) != 0;
+    // A window manager makes its own close of Alt+F4 and posts it as a
+    // system command.
+    const bool bClose = msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE;
+    if ((bDown || bUp) && msg.wParam < 256 && m_abHeldFromRun[msg.wParam])
+    {
+        // Its auto-repeats belong to the run; its coming up ends that. A press
+        // that is no repeat means it came up unseen: it is the user's again.
+        if (bUp || (msg.lParam & kPreviousStateDown) == 0)
+            m_abHeldFromRun[msg.wParam] = false;
+        return bUp || (msg.lParam & kPreviousStateDown) != 0;
+    }
+    // Another key, or a close, while a key of the run is still down makes a
+    // combination with it (Alt held from the run, then F4): not for the dialog.
+    return (bDown || bUp || bClose) && IsKeyOfRunDown();
+}
+
+bool CSweepDlg::IsKeyOfRunDown()
+{
+    bool bAny = false;
+    for (int nKey = 0; nKey < 256; ++nKey)
+    {
+        // The state as of the message at hand; up means it came up unseen.
+        if (m_abHeldFromRun[nKey] && (GetKeyState(nKey) & 0x8000) == 0)
+            m_abHeldFromRun[nKey] = false;
+        bAny = bAny || m_abHeldFromRun[nKey];
+    }
+    return bAny;
 }
 
 void CSweepDlg::OnKillFocusMultiplier()

@@ -34,12 +34,14 @@ public:
     CString m_strWidth;
     CString m_strRate;
     CString m_strPacing;
+    CString m_strCoverage;
     CString m_strDevice;
     HICON m_hIcon;
 
     // After a run: drops the keyboard input queued meanwhile, and notes the
-    // keys still held, whose auto-repeats the dialog then ignores until each
-    // comes up.
+    // keys still held: until each comes up, the dialog ignores their
+    // auto-repeats and every combination made with them, a window manager's
+    // close among them.
     void ForgetKeysOfRun();
 
 protected:
@@ -74,6 +76,8 @@ private:
     // Whether the message is a key message of a key held since the last run,
     // not meant for the dialog.
     bool IsKeyOfRun(const MSG& msg);
+    // Whether a key held since the last run is still down.
+    bool IsKeyOfRunDown();
 
     bool m_abHeldFromRun[256] = {};
 };

@@ -47,6 +47,7 @@ const ExpectedControl kControls[] = {
     {-1, L"Static", L"Display device", {6, 6, 114, 18}, kLabel},
     // The pacing line takes up to five lines, broken between its clauses.
     {1012, L"Static", L"", {6, 114, 216, 156}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    {1013, L"Static", L"", {6, 157, 216, 173}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
 };
 const size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 
@@ -123,7 +124,7 @@ TEST(DialogTemplate, HeaderIsTheExtendedTemplateWithCaptionFontAndStyles)
     EXPECT_EQ(0, r.Short()) << "x";
     EXPECT_EQ(0, r.Short()) << "y";
     EXPECT_EQ(222, r.Short()) << "width";
-    EXPECT_EQ(163, r.Short()) << "height";
+    EXPECT_EQ(180, r.Short()) << "height";
     EXPECT_EQ("", Narrow(r.TextOrOrdinal())) << "menu";
     EXPECT_EQ("", Narrow(r.TextOrOrdinal())) << "window class";
     EXPECT_EQ("Quillaby", Narrow(r.Text())) << "caption";

@@ -153,3 +153,40 @@ TEST(RunKeys, AKeyHeldWhenTheDialogIsBackCountsAgainOncePressedAnew)
     EXPECT_EQ(1u, run.nStepsRun);
     EXPECT_EQ(IDCANCEL, run.nResult);
 }
+
+TEST(RunKeys, AltHeldFromTheRunThenF4LeavesTheDialogWithItsRateUntilAltComesUp)
+{
+    // Alt ends the run and stays down; F4 comes as a key, or as the close that
+    // a window manager makes of Alt+F4. Once Alt is up, a new Alt+F4 closes.
+    std::unique_ptr<HeldKeys> pHeld;
+    ScriptRuns([&pHeld] {
+        if (pHeld == nullptr)
+            pHeld.reset(new HeldKeys({VK_MENU, VK_LMENU}));
+        PostMessageW(g_hRendererWnd, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    });
+    CSweepDlg dlg;
+    std::string strRate;
+    const ModalRun run = RunModal(dlg, {[&] {
+                                            SendMessageW(GetDlgItem(dlg.m_hWnd, IDC_RUN), BM_CLICK, 0, 0);
+                                            PostMessageW(dlg.m_hWnd, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+                                            PostMessageW(dlg.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+                                            PostMessageW(dlg.m_hWnd, WM_SYSKEYUP, VK_F4, static_cast<LPARAM>(0xE0000001u));
+                                        },
+                                        [&] {
+                                            strRate = Narrow(ControlText(dlg.m_hWnd, IDC_RATE));
+                                            pHeld.reset();
+                                            PostMessageW(dlg.m_hWnd, WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000001u));
+                                        },
+                                        [&] {
+                                            // Alt pressed anew, then the window manager's close.
+                                            pHeld.reset(new HeldKeys({VK_MENU, VK_LMENU}));
+                                            PostMessageW(dlg.m_hWnd, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+                                            PostMessageW(dlg.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+                                        },
+                                        [&] { CloseLater(dlg); }});
+    EXPECT_TRUE(IsRate(strRate)) << strRate;
+    pHeld.reset();
+    EXPECT_EQ(3u, run.nStepsRun) << "the dialog closes at the close made after Alt came up, not before";
+    EXPECT_EQ(IDCANCEL, run.nResult);
+    EXPECT_FALSE(run.bTimedOut);
+}

@@ -28,6 +28,7 @@ const FieldText kInitialTexts[] = {
     {IDC_BACK_BLUE, L"0"},
     {IDC_RATE, L"Rendered frames/sec on last run:"},
     {IDC_PACING, L""},
+    {IDC_COVERAGE, L""},
 };
 }
 

@@ -1,27 +1,55 @@
 // A new display mode during a run, against the fake DirectDraw, noticed each
-// way it shows; and a system key, which ends a run.
+// way it shows; a change elsewhere, a display that keeps losing the flips, and
+// a system key, which ends a run.
 #include "RendererTestSupport.h"
 
 #include "support/TestText.h"
+
+#include <algorithm>
 
 namespace
 {
 typedef FakeDDMethod M;
 
-const RECT kNew = {0, 0, 640, 480};
+const RECT kSmaller = {0, 0, 640, 480};
+const RECT kLarger = {0, 0, 1024, 768};
 const DWORD kPastALookMs = 300; // longer than the loop's pause between looks at the monitor
+const DWORD kUntilAKey = ~0u;
+const DWORD kUntilTheLimit = ~1u;
+const DWORD kLimitMs = 300;
 
-enum class Sign { Message, WrongMode, Size, SysKey };
+// Elsewhere: WM_DISPLAYCHANGE for another monitor. LostFlips: every flip
+// lost from the third on, while each restore succeeds.
+enum class Sign { Message, WrongMode, Size, SysKey, Elsewhere, LostFlips };
 
 struct ModeCase
 {
     const char* pszName;
     Sign sign;
+    RECT rcNew;
     SIZE surfaceAfter; // Windows makes surfaces of the new size, Wine of the old
     DDPIXELFORMAT (*pfnFormat)();
-    DWORD nFailMs;     // the rebuild fails this long; ~0u: until a key
+    DWORD nFailMs;     // the rebuild fails this long, or until a key or the limit
     DWORD nExpected;   // frames counted
 };
+
+// Two frames on the new chain of W x H: the bar goes on at 681, or at 1
+// where that no longer fits, and moves 170.
+std::vector<std::string> NewFills(int w, int h)
+{
+    std::vector<std::string> fills;
+    DWORD x = 681;
+    for (int nFrame = 0; nFrame < 2; ++nFrame)
+    {
+        if (x + 20 > static_cast<DWORD>(w) - 1)
+            x = 1;
+        for (const RECT& rc : {RECT{0, 0, w, h}, RECT{0, 0, w, 1}, RECT{w - 1, 0, w, h}, RECT{0, h - 1, w, h},
+                               RECT{0, 0, 1, h}, RECT{static_cast<LONG>(x), 1, static_cast<LONG>(x) + 20, h - 1}})
+            fills.push_back(ToText(rc));
+        x += 170;
+    }
+    return fills;
+}
 
 // The fills of one back buffer: the screen, four edges and the bar, per frame.
 std::vector<std::string> FillsOf(int nBackBuffer)
@@ -49,14 +77,25 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     std::unique_ptr<CSweepRenderer> pRenderer = Construct(DeviceOn(RECT{0, 0, 800, 600}));
     ASSERT_TRUE(pRenderer != nullptr);
     const HWND hWnd = pRenderer->GetTestWindow();
+    if (c.nFailMs == kUntilTheLimit)
+        pRenderer->SetRebuildLimit(kLimitMs);
+    const bool bChange = c.sign != Sign::SysKey && c.sign != Sign::Elsewhere && c.sign != Sign::LostFlips;
     int nOldFlips = 0, nNewFlips = 0, nFailedTries = 0;
     DWORD dwFirstFailure = 0, dwFailedFor = 0;
     g_fakeDDScript.onCall = [&](const FakeDDCall& call) {
         if (call.method == M::Flip && call.nInstance == 0 && ++nOldFlips == 2)
             Sleep(kPastALookMs);
-        if (call.method == M::Flip && call.nInstance == 0 && nOldFlips == 3 && c.sign != Sign::SysKey)
+        if (call.method == M::Flip && call.nInstance == 0 && nOldFlips == 3 && c.sign == Sign::LostFlips)
         {
-            m_pMonitor->MoveTo(kNew);
+            g_fakeDDScript.flip.hrThen = DDERR_SURFACELOST;
+            g_fakeDDScript.restore.hrThen = DD_OK;
+        }
+        // Flips that never end the frame would never let the key through.
+        if (call.method == M::Flip && nOldFlips == 5000)
+            g_fakeDDScript.flip.hrThen = DD_OK;
+        if (call.method == M::Flip && call.nInstance == 0 && nOldFlips == 3 && bChange)
+        {
+            m_pMonitor->MoveTo(c.rcNew);
             g_fakeDDScript.surfaceSize = c.surfaceAfter;
             g_fakeDDScript.hrCreateSurface = c.nFailMs != 0 ? DDERR_GENERIC : DD_OK;
             g_fakeDDScript.flip.hrThen = c.sign == Sign::WrongMode ? DDERR_SURFACELOST : DD_OK;
@@ -65,7 +104,7 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
         }
         if (call.method == M::Flip && call.nInstance == 0 && nOldFlips == 4)
         {
-            if (c.sign == Sign::Message)
+            if (c.sign == Sign::Message || c.sign == Sign::Elsewhere)
                 SendMessageW(hWnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(640, 480));
             if (c.sign == Sign::Size)
                 Sleep(kPastALookMs);
@@ -79,8 +118,11 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
             dwFailedFor = GetTickCount() - dwFirstFailure;
             if (dwFailedFor >= c.nFailMs)
                 g_fakeDDScript.hrCreateSurface = DD_OK;
-            if (c.nFailMs == ~0u && nFailedTries == 3)
+            if (c.nFailMs == kUntilAKey && nFailedTries == 3)
                 PostMessageW(hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+            // The mouse moves: the tries keep their pace all the same.
+            for (int i = 0; c.nFailMs == kUntilTheLimit && i < 3; ++i)
+                PostMessageW(hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10 + i, 10));
         }
         if (call.method == M::CreateSurface && call.hr == DD_OK)
             g_fakeDDScript.flip.hrThen = DD_OK;
@@ -97,19 +139,41 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     EXPECT_EQ(c.nExpected, nFrames) << c.pszName;
     const FramePacingSummary pacing = pRenderer->GetPacing().Summarize();
     EXPECT_EQ(nFrames, pacing.nFrames) << c.pszName << ": the pacing record is taken back too";
-    if (c.sign != Sign::SysKey) {
-        EXPECT_GT(pacing.dLostSeconds, 0.0) << c.pszName << ": the gap shows as time the display was lost";
+    const bool bLost = (bChange && c.nFailMs != kUntilTheLimit) || c.sign == Sign::LostFlips;
+    EXPECT_EQ(bLost, pacing.dLostSeconds > 0.0)
+        << c.pszName << ": time the display was lost, " << pacing.dLostSeconds << " s";
+    if (c.sign != Sign::LostFlips)
+    {
+        EXPECT_EQ((c.sign == Sign::Elsewhere ? 50u : 4u) * 6, FillsOf(0).size())
+            << c.pszName << ": the change is noticed after the 4th frame";
     }
-    EXPECT_EQ(4u * 6, FillsOf(0).size()) << c.pszName << ": the change is noticed after the 4th frame";
-    const bool bRebuilt = c.sign != Sign::SysKey && c.nFailMs != ~0u;
+    const bool bRebuilt = bChange && c.nFailMs != kUntilAKey && c.nFailMs != kUntilTheLimit;
     EXPECT_EQ(static_cast<size_t>(nFailedTries + (bRebuilt ? 1 : 0)), CallsFrom(nFrom, M::CreateSurface).size())
         << c.pszName << ": the chain is made once";
-    EXPECT_EQ(c.sign == Sign::WrongMode ? 1u : 0u, CallsFrom(nFrom, M::Restore).size())
-        << c.pszName << ": surfaces lost to a new mode are made again, not restored";
+    const size_t nRestores = CallsFrom(nFrom, M::Restore).size();
+    if (c.sign == Sign::LostFlips)
+    {
+        // One restore a frame, each frame waiting a moment while taking keys.
+        EXPECT_GE(nRestores, 2u) << c.pszName;
+        EXPECT_LE(CallsFrom(nFrom, M::Flip).size(), 100u) << c.pszName << ": flips before the key ended the run";
+    }
+    else
+    {
+        EXPECT_EQ(c.sign == Sign::WrongMode ? 1u : 0u, nRestores)
+            << c.pszName << ": surfaces lost to a new mode are made again, not restored";
+    }
+    EXPECT_EQ(c.nFailMs == kUntilTheLimit, pRenderer->GetFailure().has_value()) << c.pszName;
+    if (pRenderer->GetFailure().has_value())
+    {
+        const std::string strText = Narrow(pRenderer->GetFailure()->strText);
+        EXPECT_NE(std::string::npos, strText.find("Creating the primary surface failed: DDERR_GENERIC"))
+            << c.pszName << ": the box says " << strText;
+        EXPECT_FALSE(pRenderer->IsRunning()) << c.pszName;
+    }
     if (c.nFailMs != 0)
     {
         // A try every 100 ms at the most; a loop that spins makes thousands.
-        const DWORD nFor = c.nFailMs == ~0u ? dwFailedFor : c.nFailMs;
+        const DWORD nFor = c.nFailMs == kUntilAKey ? dwFailedFor : c.nFailMs == kUntilTheLimit ? kLimitMs : c.nFailMs;
         EXPECT_GE(nFailedTries, 2) << c.pszName;
         EXPECT_LE(nFailedTries, static_cast<int>(nFor / 100 + 2)) << c.pszName << ": tries in " << nFor << " ms";
     }
@@ -120,15 +184,21 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     {
         // Inside the part of the surface that the monitor shows; the bar keeps
         // its speed, and restarts at the left as 681 no longer fits.
-        const std::vector<std::string> fills = FillsOf(1);
-        const std::vector<std::string> expected = {
-            "(0, 0, 640, 480)", "(0, 0, 640, 1)", "(639, 0, 640, 480)", "(0, 479, 640, 480)", "(0, 0, 1, 480)",
-            "(1, 1, 21, 479)", "(0, 0, 640, 480)", "(0, 0, 640, 1)", "(639, 0, 640, 480)", "(0, 479, 640, 480)",
-            "(0, 0, 1, 480)", "(171, 1, 191, 479)"};
-        EXPECT_EQ(expected, fills) << c.pszName;
+        const int w = std::min<int>(c.surfaceAfter.cx, c.rcNew.right - c.rcNew.left);
+        const int h = std::min<int>(c.surfaceAfter.cy, c.rcNew.bottom - c.rcNew.top);
+        EXPECT_EQ(NewFills(w, h), FillsOf(1)) << c.pszName;
         RECT rcWindow = {};
         GetWindowRect(hWnd, &rcWindow);
-        EXPECT_EQ(ToText(kNew), ToText(rcWindow)) << c.pszName << ": the test window covers the new rectangle";
+        EXPECT_EQ(ToText(c.rcNew), ToText(rcWindow)) << c.pszName << ": the test window covers the new rectangle";
+    }
+    SIZE shown = {}, screen = {};
+    const bool bLess = pRenderer->CoveredLess(shown, screen);
+    EXPECT_EQ(bRebuilt && c.surfaceAfter.cx < c.rcNew.right - c.rcNew.left, bLess) << c.pszName;
+    if (bLess)
+    {
+        EXPECT_EQ("800x600 of 1024x768", std::to_string(shown.cx) + "x" + std::to_string(shown.cy) + " of "
+                                             + std::to_string(screen.cx) + "x" + std::to_string(screen.cy))
+            << c.pszName << ": what the dialog says the picture covered";
     }
     const bool bPalette = c.pfnFormat == &FakeFormatPalette8;
     EXPECT_EQ(bPalette ? 2 : 0, FakeDDCount(M::CreatePalette)) << c.pszName << ": the palette is made again";
@@ -139,11 +209,18 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
 
 INSTANTIATE_TEST_SUITE_P(
     Signs, ModeChange,
-    ::testing::Values(ModeCase{"WindowsMessage", Sign::Message, {640, 480}, &FakeFormat32, 0, 4},
-                      ModeCase{"WindowsWrongMode", Sign::WrongMode, {640, 480}, &FakeFormat32, 0, 4},
-                      ModeCase{"WineNewScreenSize", Sign::Size, {800, 600}, &FakeFormat32, 0, 4},
-                      ModeCase{"PaletteMadeAgain", Sign::Size, {800, 600}, &FakeFormatPalette8, 0, 4},
-                      ModeCase{"RebuildFailsForAWhile", Sign::Message, {640, 480}, &FakeFormat32, 400, 4},
-                      ModeCase{"RebuildFailsUntilAKey", Sign::WrongMode, {640, 480}, &FakeFormat32, ~0u, 2},
-                      ModeCase{"SysKeyEndsTheRun", Sign::SysKey, {800, 600}, &FakeFormat32, 0, 4}),
+    ::testing::Values(ModeCase{"WindowsMessage", Sign::Message, kSmaller, {640, 480}, &FakeFormat32, 0, 4},
+                      ModeCase{"WindowsWrongMode", Sign::WrongMode, kSmaller, {640, 480}, &FakeFormat32, 0, 4},
+                      ModeCase{"WineNewScreenSize", Sign::Size, kSmaller, {800, 600}, &FakeFormat32, 0, 4},
+                      // Wine keeps the first mode's surfaces: the picture stays 800x600.
+                      ModeCase{"WineLargerScreen", Sign::Size, kLarger, {800, 600}, &FakeFormat32, 0, 4},
+                      ModeCase{"WindowsLargerScreen", Sign::Message, kLarger, {1024, 768}, &FakeFormat32, 0, 4},
+                      ModeCase{"PaletteMadeAgain", Sign::Size, kSmaller, {800, 600}, &FakeFormatPalette8, 0, 4},
+                      ModeCase{"RebuildFailsForAWhile", Sign::Message, kSmaller, {640, 480}, &FakeFormat32, 400, 4},
+                      ModeCase{"RebuildFailsUntilAKey", Sign::WrongMode, kSmaller, {640, 480}, &FakeFormat32, kUntilAKey, 2},
+                      ModeCase{"RebuildFailsUntilTheLimit", Sign::Message, kSmaller, {640, 480}, &FakeFormat32,
+                               kUntilTheLimit, 2},
+                      ModeCase{"ChangeOnAnotherMonitor", Sign::Elsewhere, kSmaller, {800, 600}, &FakeFormat32, 0, 50},
+                      ModeCase{"FlipsLostWhileRestoresWork", Sign::LostFlips, kSmaller, {800, 600}, &FakeFormat32, 0, 3},
+                      ModeCase{"SysKeyEndsTheRun", Sign::SysKey, kSmaller, {800, 600}, &FakeFormat32, 0, 4}),
     [](const ::testing::TestParamInfo<ModeCase>& info) { return info.param.pszName; });

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Thirty runs in a row in one process leave nothing behind: every run opens
+# Fifteen runs in a row in one process leave nothing behind: every run opens
 # and closes its test window and reports a rate, the program's windows come
 # back to the same count, and its memory stays flat once Wine's own caches
 # have filled (over the first few runs).
@@ -8,16 +8,18 @@ set -u
 qb_e2e_init
 qb_start || exit 1
 
-RUNS=${QB_E2E_RUNS:-30}
+# Ten runs after the fifth tell a leak from Wine's noise as well as
+# twenty-five did, in half the time.
+RUNS=${QB_E2E_RUNS:-15}
 # Slack for the noise of Wine's heap, which the 64-bit Wine on a busy machine
-# grew by 2052 to 8000 kB over these runs with nothing of ours leaking; a
-# leaked flip chain alone would be several megabytes per run at this screen
-# size, a hundred over the runs.
+# grew by 2052 to 8000 kB over twenty-five runs with nothing of ours leaking;
+# a leaked flip chain alone would be several megabytes per run at this screen
+# size, twenty or more over the ten runs.
 RSS_SLACK_KB=12288
 KEYS=(space a Return F5 k)
 
 rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$QB_PID/status"; }
-check_eq "the Linux process whose memory is read" "$(basename "$QB_EXE")" "$(cat "/proc/$QB_PID/comm")"
+check_eq "the Linux process whose memory is read" "$(basename "$QB_EXE")" "$(</proc/$QB_PID/comm)"
 
 windows_before=$(qb_probe windows)
 echo "before the first run: $windows_before windows, VmRSS $(rss) kB"

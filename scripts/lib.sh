@@ -14,7 +14,7 @@ export WINEDLLOVERRIDES="mscoree=;mshtml="
 # 64-bit Wine only: no i386 package and no foreign architecture, so the
 # install works on a kernel without 32-bit support and never waits on a
 # mirror's i386 index.
-QB_PACKAGES="cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 fonts-wine xvfb xdotool imagemagick zip unzip"
+QB_PACKAGES="cmake ccache g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 fonts-wine xvfb xdotool imagemagick zip unzip"
 # What Wine's X11 driver and Direct3D load at run time, which wine64 only
 # recommends. The rest of what apt would recommend (Wine's sound, video and
 # scanner libraries, GTK, Vulkan, ImageMagick's extra formats, more fonts:

@@ -127,7 +127,10 @@ qb_build() {
   if [ ! -f "$QB_BUILD/CMakeCache.txt" ]; then
     cmake -S "$QB_ROOT" -B "$QB_BUILD" -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
   fi
-  cmake --build "$QB_BUILD" -j "$(nproc)" ${1:+--target "$@"} -- --no-print-directory | grep -v -E '^\[ *[0-9]+%\]|^Consolidate|^Scanning' || true
+  # The build's own status, not the filter's: the compiler's errors go to
+  # stderr, past the filter, which may then pass no line at all.
+  cmake --build "$QB_BUILD" -j "$(nproc)" ${1:+--target "$@"} -- --no-print-directory |
+    { grep -v -E '^\[ *[0-9]+%\]|^Consolidate|^Scanning' || true; }
   [ "${PIPESTATUS[0]}" = 0 ] || return 1
   [ -f "$QB_EXE" ] && { [ $# != 0 ] || [ -f "$QB_EXE64" ]; }
 }

@@ -58,7 +58,7 @@ DWORD MonitorFrequency(IDirectDraw2* pDD)
 CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     : m_pDD(nullptr), m_hInst(hInst), m_hTestWnd(nullptr), m_hMonitor(device.m_hMonitor), m_crBackground(0),
       m_crBar(0), m_strDevice(device.m_strDriverName), m_modeSeen(), m_dwRebuildLimitMs(kRebuildLimitMs),
-      m_bRunning(false), m_bModeChanged(false), m_bLookNow(false)
+      m_bRunning(false), m_bModeChanged(false), m_bLookNow(false), m_nFrames(0)
 {
     // The window the user started the run from owns the failure box, so that
     // it can't be used while the box is up; it is of this thread, and the test
@@ -238,17 +238,17 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     m_chain.LayOut(m_crBackground, m_crBar);
 
     DWORD x = 1;
-    m_counts.nFrames = 0;
+    m_nFrames = 0;
     if (!m_bRunning)
         return 0;
 
     GetKeyboardState(m_abKeysAtStart);
     LARGE_INTEGER ticksPerSecond;
     QueryPerformanceFrequency(&ticksPerSecond);
-    m_counts.pacing.Begin(ticksPerSecond.QuadPart, MonitorFrequency(m_pDD));
+    m_pacing.Begin(ticksPerSecond.QuadPart, MonitorFrequency(m_pDD));
 
     // The counts as the last look found the mode unchanged, and when that was.
-    RunCounts countsChecked = m_counts;
+    RunCounts countsChecked = Counts();
     DWORD dwChecked = GetTickCount();
     LARGE_INTEGER checkedAt;
     QueryPerformanceCounter(&checkedAt);
@@ -266,7 +266,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
 
         if (nMultiplier != 0)
             x += nMultiplier;
-        else if (nDivider != 0 && m_counts.nFrames % nDivider == 0)
+        else if (nDivider != 0 && m_nFrames % nDivider == 0)
             x += 1;
         // Back to 1, not carried over, so the bar never straddles the right edge.
         if (x + nBarWidth > static_cast<DWORD>(m_chain.Width()) - 1)
@@ -299,10 +299,10 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         // Only frames that reached the screen count towards the rate.
         if (hr == DD_OK)
         {
-            ++m_counts.nFrames;
+            ++m_nFrames;
             LARGE_INTEGER shown;
             QueryPerformanceCounter(&shown);
-            m_counts.pacing.AddFrame(shown.QuadPart);
+            m_pacing.AddFrame(shown.QuadPart);
         }
         // Any other failure showed nothing either, and trying again at once
         // would spin as a lost display would.
@@ -313,7 +313,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
 
         PumpKeys();
         if (!m_bRunning)
-            return m_counts.nFrames;
+            return m_nFrames;
 
         const DWORD dwNow = GetTickCount();
         if (m_bModeChanged || m_bLookNow || dwNow - dwChecked >= kModeCheckMs)
@@ -324,26 +324,32 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
                 // The frames since the last look may have been drawn for the
                 // old mode, and the rebuild shows nothing: none of it counts,
                 // and the pacing line gives it as time the display was lost.
-                m_counts = countsChecked;
+                TakeBack(countsChecked);
                 if (!RebuildForNewMode())
                 {
                     // The run ends with the part that was shown.
                     m_failure->dwShownUntil = dwChecked;
-                    return m_counts.nFrames;
+                    return m_nFrames;
                 }
                 LARGE_INTEGER rebuiltAt;
                 QueryPerformanceCounter(&rebuiltAt);
-                m_counts.pacing.AddLostTime(checkedAt.QuadPart, rebuiltAt.QuadPart);
+                m_pacing.AddLostTime(checkedAt.QuadPart, rebuiltAt.QuadPart);
                 if (!m_bRunning)
-                    return m_counts.nFrames;
+                    return m_nFrames;
                 if (x + nBarWidth > static_cast<DWORD>(m_chain.Width()) - 1)
                     x = 1;
             }
-            countsChecked = m_counts;
+            countsChecked = Counts();
             dwChecked = GetTickCount();
             QueryPerformanceCounter(&checkedAt);
         }
     }
+}
+
+void CSweepRenderer::TakeBack(const RunCounts& counts)
+{
+    m_nFrames = counts.nFrames;
+    m_pacing.Rewind(counts.pacing);
 }
 
 bool CSweepRenderer::CoveredLess(SIZE& shown, SIZE& screen) const
@@ -424,7 +430,7 @@ void CSweepRenderer::ChainRebuilt()
     m_modeSeen = CurrentMode();
     // The new mode may refresh at another rate: the frames from here on are
     // judged against it.
-    m_counts.pacing.SetDisplayHz(MonitorFrequency(m_pDD));
+    m_pacing.SetDisplayHz(MonitorFrequency(m_pDD));
 }
 
 void CSweepRenderer::WaitAWhile(DWORD dwMs)
@@ -466,7 +472,7 @@ void CSweepRenderer::WaitForDisplay()
     } while (m_bRunning && !m_bModeChanged && m_chain.Primary()->Restore() != DD_OK);
     LARGE_INTEGER to;
     QueryPerformanceCounter(&to);
-    m_counts.pacing.AddLostTime(from.QuadPart, to.QuadPart);
+    m_pacing.AddLostTime(from.QuadPart, to.QuadPart);
 }
 
 void CSweepRenderer::PumpKeys()

@@ -12,7 +12,7 @@
 
 #include "display/DisplayDevice.h"
 #include "render/FlipChain.h"
-#include "render/FramePacing.h"
+#include "pacing/PacingRecord.h"
 
 class CSweepRenderer
 {
@@ -47,7 +47,7 @@ public:
     int GetHeight() const { return m_chain.Height(); }
     IDirectDrawSurface* GetPrimarySurface() const { return m_chain.Primary(); }
     // The pacing of the frames shown by the last RunFrames.
-    const CFramePacing& GetPacing() const { return m_counts.pacing; }
+    const CPacingRecord& GetPacing() const { return m_pacing; }
 
     // A run that ended because the surfaces could not be made again for a new
     // mode: the text of the box that says so, and the tick count when the
@@ -79,13 +79,15 @@ private:
         IDirectDraw* pDD1;
     };
 
-    // What a run counts, copied as a whole: taken back to the last look that
-    // found the mode unchanged when a change is noticed.
+    // What a run has counted by some moment: taken back to the last look
+    // that found the mode unchanged when a change is noticed.
     struct RunCounts
     {
-        DWORD nFrames = 0; // frames whose flip reached the screen
-        CFramePacing pacing;
+        DWORD nFrames; // frames whose flip reached the screen
+        CPacingRecord::Mark pacing;
     };
+    RunCounts Counts() const { return RunCounts{m_nFrames, m_pacing.GetMark()}; }
+    void TakeBack(const RunCounts& counts);
 
     // Undoes everything, then shows the box and throws.
     [[noreturn]] void Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result);
@@ -135,8 +137,9 @@ private:
     bool m_bLookNow; // a WM_DISPLAYCHANGE came: look at the mode after this frame
     // The thread's key state as RunFrames began: which keys were held then.
     BYTE m_abKeysAtStart[256] = {};
-    // The last run's counts and pacing.
-    RunCounts m_counts;
+    // The last run's count of frames shown, and its pacing.
+    DWORD m_nFrames;
+    CPacingRecord m_pacing;
 };
 
 LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

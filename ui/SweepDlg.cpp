@@ -7,12 +7,13 @@
 #include "framework/DataExchange.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
+#include "pacing/PacingJudgement.h"
 #include "render/HeldKeyFilter.h"
 #include "render/SweepRenderer.h"
 #include "res/resource.h"
 #include "ui/DeviceEntryText.h"
 #include "ui/FieldNumber.h"
-#include "ui/PacingText.h"
+#include "ui/PacingLines.h"
 #include "ui/RateText.h"
 
 typedef MessageMapFor<CSweepDlg> SweepDlgMap;
@@ -44,37 +45,6 @@ public:
 
 private:
     CSweepDlg& m_dlg;
-};
-
-// A control's device context with the control's own font selected, for
-// measuring its text; given back on destruction.
-class ControlTextDC
-{
-public:
-    explicit ControlTextDC(HWND hWnd)
-        : m_hWnd(hWnd), m_hDC(GetDC(hWnd)),
-          m_hOldFont(SelectObject(m_hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hWnd, WM_GETFONT, 0, 0))))
-    {
-    }
-    ~ControlTextDC()
-    {
-        SelectObject(m_hDC, m_hOldFont);
-        ReleaseDC(m_hWnd, m_hDC);
-    }
-    ControlTextDC(const ControlTextDC&) = delete;
-    ControlTextDC& operator=(const ControlTextDC&) = delete;
-
-    LONG Width(const std::string& strText) const
-    {
-        SIZE size = {};
-        GetTextExtentPoint32A(m_hDC, strText.c_str(), static_cast<int>(strText.size()), &size);
-        return size.cx;
-    }
-
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-    HGDIOBJ m_hOldFont;
 };
 }
 
@@ -203,7 +173,7 @@ void CSweepDlg::OnRun()
     DWORD dwFrames = 0;
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
-    FramePacingSummary pacing = {};
+    PacingSummary pacing = {};
     std::optional<CSweepRenderer::RunFailure> failure;
     SIZE shown = {};
     SIZE screen = {};
@@ -225,7 +195,7 @@ void CSweepDlg::OnRun()
         const COLORREF crBackground = PackColour(nBackRed, nBackGreen, nBackBlue);
         dwFrames = renderer.RunFrames(nMultiplier, nDivider, nWidth, crBackground, crBar);
         dwTick1 = GetTickCount();
-        pacing = renderer.GetPacing().Summarize();
+        pacing = JudgePacing(renderer.GetPacing());
         // A run that the display ended: the lines tell of the part shown.
         failure = renderer.GetFailure();
         bCoveredLess = renderer.CoveredLess(shown, screen);
@@ -242,7 +212,7 @@ void CSweepDlg::OnRun()
     const DWORD dwElapsed = ElapsedTicks(dwTick0, dwTick1);
     const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
     m_strRate = strLine.c_str();
-    m_strPacing = PacingText(pacing).c_str();
+    m_strPacing = PacingLinesFor(::GetDlgItem(m_hWnd, IDC_PACING), pacing).c_str();
     m_strCoverage = bCoveredLess ? CoverageLine(shown, screen).c_str() : L"";
     UpdateData(FALSE);
     if (failure.has_value())
@@ -252,16 +222,6 @@ void CSweepDlg::OnRun()
         const CHeldKeyFilter heldKeys;
         ::MessageBoxW(m_hWnd, failure->strText.c_str(), L"Error", MB_OK);
     }
-}
-
-std::string CSweepDlg::PacingText(const FramePacingSummary& pacing) const
-{
-    const HWND hPacing = ::GetDlgItem(m_hWnd, IDC_PACING);
-    RECT rc = {};
-    ::GetClientRect(hPacing, &rc);
-    const ControlTextDC dc(hPacing);
-    return BreakBetweenClauses(PacingClauses(pacing),
-                               [&](const std::string& strLine) { return dc.Width(strLine) <= rc.right; });
 }
 
 void CSweepDlg::ForgetKeysOfRun()

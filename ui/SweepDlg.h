@@ -11,7 +11,7 @@
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/String.h"
-#include "render/FramePacing.h"
+#include "pacing/PacingSummary.h"
 
 class CSweepDlg : public CDialog
 {
@@ -70,9 +70,6 @@ protected:
     void ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum);
 
 private:
-    // The pacing line, broken between clauses where the line control would
-    // otherwise wrap inside one.
-    std::string PacingText(const FramePacingSummary& pacing) const;
     // Whether the message is a key message of a key held since the last run,
     // not meant for the dialog.
     bool IsKeyOfRun(const MSG& msg);

@@ -413,7 +413,7 @@ TEST_P(Flips, RestoreALostSurfaceAndCountOnlyTheFramesShown)
         }
     }
     EXPECT_EQ(6u * c.nDrawn, CallsFrom(m_nFrom, M::Blt).size()) << c.pszName << ": six fills per frame drawn";
-    EXPECT_EQ(c.nExpectedFrames, m_pRenderer->GetPacing().Summarize().nFrames) << c.pszName << ": frames timed";
+    EXPECT_EQ(c.nExpectedFrames, m_pRenderer->GetPacing().Frames()) << c.pszName << ": frames timed";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -490,7 +490,7 @@ TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
     g_fakeDDScript.onCall = nullptr;
 
     EXPECT_EQ(1u, nFrames) << "only the frame after the display came back was shown";
-    const double dLost = m_pRenderer->GetPacing().Summarize().dLostSeconds;
+    const double dLost = JudgePacing(m_pRenderer->GetPacing()).dLostSeconds;
     EXPECT_GE(dLost, kLostMs / 1000.0 - 0.02) << "seconds lost";
     EXPECT_LE(dLost, kLostMs / 1000.0 + 0.5) << "seconds lost";
     // A try every 10 ms at the most; a loop that spins makes thousands.
@@ -545,7 +545,7 @@ TEST_F(FrameLoopTest, AFlipThatKeepsFailingIsWaitedOutAsALostDisplay)
     // Each failed flip waits as for a lost display; what lies between two
     // waits (the fills, the next flip) is not lost time, and a busy machine
     // makes it longer, so only half of the stretch is sure to count.
-    const double dLost = m_pRenderer->GetPacing().Summarize().dLostSeconds;
+    const double dLost = JudgePacing(m_pRenderer->GetPacing()).dLostSeconds;
     EXPECT_GE(dLost, kFailingMs / 2000.0) << "seconds lost";
     EXPECT_LE(dLost, dRunSeconds) << "seconds lost, against the run's " << dRunSeconds << " s";
 }
@@ -586,7 +586,7 @@ TEST_F(FrameLoopTest, TheDisplaysRefreshIsAskedOnceBeforeTheFirstFrame)
             got.push_back(FakeDDCalls()[i].method);
         EXPECT_EQ(1, std::count(got.begin(), got.end(), M::GetMonitorFrequency)) << strCase << ": before the fills";
         EXPECT_EQ(1, FakeDDCount(M::GetMonitorFrequency)) << strCase;
-        EXPECT_EQ(c.nKept, m_pRenderer->GetPacing().Summarize().aSegments[0].nDisplayHz) << strCase;
+        EXPECT_EQ(c.nKept, m_pRenderer->GetPacing().SegmentHz(0)) << strCase;
     }
 }
 

@@ -137,7 +137,7 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     // The frames since the last look that found the mode unchanged count as
     // nothing shown, and so does the rebuild.
     EXPECT_EQ(c.nExpected, nFrames) << c.pszName;
-    const FramePacingSummary pacing = pRenderer->GetPacing().Summarize();
+    const PacingSummary pacing = JudgePacing(pRenderer->GetPacing());
     EXPECT_EQ(nFrames, pacing.nFrames) << c.pszName << ": the pacing record is taken back too";
     const bool bLost = (bChange && c.nFailMs != kUntilTheLimit) || c.sign == Sign::LostFlips;
     EXPECT_EQ(bLost, pacing.dLostSeconds > 0.0)
@@ -179,7 +179,7 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     }
     // The new mode's refresh is asked for, and its frames judged apart.
     EXPECT_EQ(bRebuilt ? 2u : 1u, pacing.nSegments) << c.pszName;
-    EXPECT_EQ(bRebuilt ? 75u : 60u, pacing.aSegments[pacing.nSegments - 1].nDisplayHz) << c.pszName;
+    EXPECT_EQ(bRebuilt ? 75u : 60u, pacing.aSegments[pacing.nSegments - 1].nGivenHz) << c.pszName;
     if (bRebuilt)
     {
         // Inside the part of the surface that the monitor shows; the bar keeps

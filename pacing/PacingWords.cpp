@@ -54,9 +54,14 @@ void RefreshClauses(const PacingSegment& segment, Words words, std::vector<std::
         clauses.push_back("several refreshes");
     else if (segment.nGivenHz == 0)
         clauses.push_back(words.Pick("display refresh unknown", "refresh unknown"));
+    else if (!segment.bGivenFits && words.bShort)
+    {
+        // Counted against a refresh of their own, the frames say it below.
+        if (segment.verdict != PacingVerdict::Tied)
+            clauses.push_back(Number(segment.nGivenHz) + " Hz given, not fitting");
+    }
     else if (!segment.bGivenFits)
-        clauses.push_back(words.bShort ? "DirectDraw's " + Number(segment.nGivenHz) + " Hz not fitting"
-                                       : "DirectDraw gave " + Number(segment.nGivenHz) + " Hz, which the frames don't fit");
+        clauses.push_back("DirectDraw gave " + Number(segment.nGivenHz) + " Hz, which the frames don't fit");
     else if (segment.verdict == PacingVerdict::Tied)
         clauses.push_back(strDisplay + Hz(segment.dRefreshHz, segment.nDecimals));
     else
@@ -88,11 +93,13 @@ void TiedClauses(const PacingSegment& segment, Words words, std::vector<std::str
     if (segment.nHeld == 0)
         clauses.push_back("no frame held for 2+ refreshes");
     else if (words.bShort)
-        clauses.push_back(strAtLeast + Number(segment.nHeld) + " of " + Number(segment.nIntervals) + " held for 2+");
+        clauses.push_back(strAtLeast + Number(segment.nHeld) + " held for 2+");
     else
+    {
         clauses.push_back(strAtLeast + Number(segment.nHeld) + " of " + Count(segment.nIntervals, "frame", "frames")
-                          + " held for 2+ refreshes (" + Count(segment.nRepeated, "refresh", "refreshes")
-                          + " repeated)");
+                          + " held for 2+ refreshes");
+        clauses.push_back(" (" + Count(segment.nRepeated, "refresh", "refreshes") + " repeated)");
+    }
     if (segment.nEarly != 0)
         clauses.push_back(Number(segment.nEarly)
                           + words.Pick(segment.nEarly == 1 ? " frame less than half a refresh after the one before"
@@ -103,8 +110,9 @@ void TiedClauses(const PacingSegment& segment, Words words, std::vector<std::str
 // The frames' own time, where there is no refresh they keep.
 void OwnTimeClauses(const PacingSegment& segment, Words words, std::vector<std::string>& clauses)
 {
-    clauses.push_back(Format("frames every %.3f ms", segment.dTypicalMs)
-                      + (words.bShort ? "" : " (" + Hz(segment.dTypicalHz, 2) + ")"));
+    const std::string strEvery = segment.dTypicalMs < 10000 ? Format("frames every %.3f ms", segment.dTypicalMs)
+                                                            : "frames every " + Duration(segment.dTypicalMs);
+    clauses.push_back(strEvery + (words.bShort ? "" : " (" + Hz(segment.dTypicalHz, 2) + ")"));
     if (segment.verdict == PacingVerdict::NotTied)
         clauses.push_back(words.Pick("not tied to its refresh", "not tied"));
     const std::string strAtLeast = segment.bAtLeast ? "at least " : "";
@@ -152,10 +160,12 @@ std::vector<std::string> PacingClauses(const PacingSummary& pacing)
             const std::vector<std::string> part = SegmentClauses(pacing.aSegments[i], Words{pacing.nSegments > 1});
             for (size_t j = 0; j < part.size(); ++j)
             {
+                // A clause in brackets belongs to the one before it.
+                const bool bBracket = part[j].compare(0, 2, " (") == 0;
                 if (i == 0 && j == 0)
                     clauses.push_back("Frame pacing: " + part[j]);
                 else
-                    clauses.push_back(j == 0 ? "; then " + part[j] : ", " + part[j]);
+                    clauses.push_back(j == 0 ? "; then " + part[j] : bBracket ? part[j] : ", " + part[j]);
             }
         }
         clauses.push_back((pacing.nSegments == 1 ? ", longest " : "; longest ") + Duration(pacing.dLongestMs));
@@ -185,9 +195,11 @@ std::string BreakBetweenClauses(const std::vector<std::string>& clauses,
             strLine += clause;
             continue;
         }
-        // The separator's mark ends the line; its space goes.
-        strText += strLine + clause.substr(0, 1) + "\r\n";
-        strLine = clause.substr(2);
+        // The separator's mark ends the line; its space goes. A bracket has
+        // no mark before it.
+        const bool bBracket = clause[0] == ' ';
+        strText += strLine + (bBracket ? "" : clause.substr(0, 1)) + "\r\n";
+        strLine = clause.substr(bBracket ? 1 : 2);
     }
     return strText + strLine;
 }

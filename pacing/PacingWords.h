@@ -12,7 +12,7 @@
 // The line as clauses, formatted the C way: "Frame pacing: display 59.94 Hz",
 // ", 3 of 599 frames held for 2+ refreshes (4 refreshes repeated)",
 // ", longest 50.1 ms". Each clause after the first begins with its separator,
-// ", " or "; ".
+// ", " or "; ", or with " (" for one in brackets.
 std::vector<std::string> PacingClauses(const PacingSummary& pacing);
 
 // The clauses on one line.

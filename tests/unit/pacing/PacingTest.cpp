@@ -206,7 +206,7 @@ TEST(Pacing, EachRunsVerdictCountsRefreshAndLine)
                    {144, 1000.0 / 144, {1}, 100}, {60, 1000.0 / 60, {1}, 100}}),
          V::Tied, 49, 49, 99, 60,
          "Frame pacing: 60.0 Hz, no late frames; then 75.0 Hz, no late frames; then 60.0 Hz, "
-         "49 of 99 held for 2+; then several refreshes, frames every 16.666 ms, "
+         "49 held for 2+; then several refreshes, frames every 16.666 ms, "
          "99 early; longest 34.2 ms, display lost for 0.40 s"},
         {"longer than the record keeps apart: 400,000 frames, one in 1000 held",
          Steps(60, 60, OnceIn(1000, 2), 400000, 0.5), V::Tied, 399, 399, 0, 60,
@@ -275,4 +275,7 @@ TEST(Pacing, TheLineBreaksOnlyBetweenClauses)
     // Clauses wider than the line each keep a line of their own.
     EXPECT_EQ("Frame pacing: 16.683 ms,\r\n12 late frames,\r\nlongest 50.1 ms;\r\nfaster than the display",
               BreakBetweenClauses(clauses, fitsIn(5)));
+    // A clause in brackets has no mark before it, and may begin a line.
+    EXPECT_EQ("Frame pacing: 3 of 9 held\r\n(6 repeated),\r\nlongest 50.1 ms",
+              BreakBetweenClauses({"Frame pacing: 3 of 9 held", " (6 repeated)", ", longest 50.1 ms"}, fitsIn(16)));
 }

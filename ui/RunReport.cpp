@@ -93,7 +93,8 @@ std::wstring RunReportText(const RunFacts& f)
         str += L"Refresh" + strPart + L": " + RefreshLine(f.pacing.aSegments[i]) + kEnd;
     }
     const std::wstring strSpeed = f.nMultiplier != 0
-        ? Format(L"%lu pixels a frame", static_cast<unsigned long>(f.nMultiplier))
+        ? Format(f.nMultiplier == 1 ? L"%lu pixel a frame" : L"%lu pixels a frame",
+                 static_cast<unsigned long>(f.nMultiplier))
         : Format(L"1 pixel every %lu frames", static_cast<unsigned long>(f.nDivider));
     str += L"Settings: bar speed " + strSpeed + Format(L", bar %lu pixels wide", static_cast<unsigned long>(f.nBarWidth))
         + L", bar colour " + Colour(f.crBar) + L", background " + Colour(f.crBackground) + kEnd;

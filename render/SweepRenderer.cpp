@@ -209,16 +209,6 @@ LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-DWORD CSweepRenderer::ScaleComponent(DWORD nValue, DWORD dwMask)
-{
-    if (dwMask == 0)
-        return 0;
-    DWORD nShift = 0;
-    while ((dwMask << nShift & 0x80000000u) == 0)
-        ++nShift;
-    return ((nValue << 24) & (dwMask << nShift)) >> nShift;
-}
-
 HRESULT CSweepRenderer::FillRect(RECT* pRect, DWORD dwColor)
 {
     DDBLTFX fx = {};

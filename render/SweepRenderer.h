@@ -29,8 +29,9 @@ public:
     // Colour-fills one rectangle of the back buffer; the result of the last request.
     HRESULT FillRect(RECT* pRect, DWORD dwColor);
 
-    // The low eight bits of nValue placed in the field dwMask of a pixel format.
-    static DWORD ScaleComponent(DWORD nValue, DWORD dwMask);
+    // The low eight bits of nValue placed in the field dwMask of a pixel
+    // format; the flip chain, which owns the pixel format, works it out.
+    static DWORD ScaleComponent(DWORD nValue, DWORD dwMask) { return CFlipChain::ScaleComponent(nValue, dwMask); }
 
     // Ends the run on any WM_KEYDOWN or WM_SYSKEYDOWN (F10, keys with Alt) but
     // the auto-repeats of a key that was already down when the run began;

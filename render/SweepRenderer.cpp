@@ -32,8 +32,6 @@ const DWORD kRebuildRetryMs = 100;
 // A rebuild that still fails after this long ends the run, as a failed set-up
 // would have: the user sees why instead of a blank screen.
 const DWORD kRebuildLimitMs = 5000;
-// WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
-const LPARAM kPreviousStateDown = 0x40000000;
 
 // Thrown as a char*, not a const char*, so that a catch (char*) takes it.
 char s_szError[] = "error";
@@ -189,8 +187,7 @@ void CSweepRenderer::OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam)
     // The auto-repeat of a key held since before the run (the Enter that
     // pressed Run, say) is no new press: that key ends the run only once it
     // has been let go and pressed again, which clears the previous-state bit.
-    const bool bRepeat = (lParam & kPreviousStateDown) != 0;
-    if (bRepeat && wParam < sizeof(m_abKeysAtStart) && (m_abKeysAtStart[wParam] & 0x80) != 0)
+    if (m_keysAtStart.IsHeldKeyMessage(uMsg, wParam, lParam))
         return;
     m_bRunning = false;
     PostMessageW(m_hTestWnd, WM_CLOSE, 0, 0);
@@ -232,7 +229,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     if (!m_bRunning)
         return 0;
 
-    GetKeyboardState(m_abKeysAtStart);
+    m_keysAtStart.Note();
     LARGE_INTEGER ticksPerSecond;
     QueryPerformanceFrequency(&ticksPerSecond);
     m_counts.pacing.Begin(ticksPerSecond.QuadPart, MonitorFrequency(m_pDD));

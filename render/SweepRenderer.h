@@ -13,6 +13,7 @@
 #include "display/DisplayDevice.h"
 #include "render/FlipChain.h"
 #include "render/FramePacing.h"
+#include "render/HeldKeySet.h"
 
 class CSweepRenderer
 {
@@ -134,8 +135,8 @@ private:
     bool m_bRunning;
     bool m_bModeChanged;
     bool m_bLookNow; // a WM_DISPLAYCHANGE came: look at the mode after this frame
-    // The thread's key state as RunFrames began: which keys were held then.
-    BYTE m_abKeysAtStart[256] = {};
+    // The keys held as RunFrames began.
+    CHeldKeySet m_keysAtStart;
     // The last run's counts and pacing.
     RunCounts m_counts;
 };

@@ -19,9 +19,6 @@ typedef MessageMapFor<CSweepDlg> SweepDlgMap;
 
 namespace
 {
-// WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
-const LPARAM kPreviousStateDown = 0x40000000;
-
 // The line that says the picture left part of the screen uncovered: Wine
 // keeps a program's surfaces at the first mode it saw, and only a new start
 // sees the new one.
@@ -272,54 +269,14 @@ void CSweepDlg::ForgetKeysOfRun()
     while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
     {
     }
-    BYTE abState[256] = {};
-    GetKeyboardState(abState);
-    for (size_t i = 0; i < 256; ++i)
-        m_abHeldFromRun[i] = (abState[i] & 0x80) != 0;
-    // Key messages name Shift, Ctrl and Alt, never their left or right key:
-    // a fresh press of Alt could not give VK_LMENU back.
-    for (size_t i = VK_LSHIFT; i <= VK_RMENU; ++i)
-        m_abHeldFromRun[i] = false;
+    m_keysFromRun.Note();
 }
 
 BOOL CSweepDlg::PreTranslateMessage(MSG* pMsg)
 {
-    if (IsKeyOfRun(*pMsg))
+    if (m_keysFromRun.Drops(*pMsg))
         return TRUE;
     return CDialog::PreTranslateMessage(pMsg);
-}
-
-bool CSweepDlg::IsKeyOfRun(const MSG& msg)
-{
-    const bool bDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-    const bool bUp = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
-    // A window manager makes its own close of Alt+F4 and posts it as a
-    // system command.
-    const bool bClose = msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE;
-    if ((bDown || bUp) && msg.wParam < 256 && m_abHeldFromRun[msg.wParam])
-    {
-        // Its auto-repeats belong to the run; its coming up ends that. A press
-        // that is no repeat means it came up unseen: it is the user's again.
-        if (bUp || (msg.lParam & kPreviousStateDown) == 0)
-            m_abHeldFromRun[msg.wParam] = false;
-        return bUp || (msg.lParam & kPreviousStateDown) != 0;
-    }
-    // Another key, or a close, while a key of the run is still down makes a
-    // combination with it (Alt held from the run, then F4): not for the dialog.
-    return (bDown || bUp || bClose) && IsKeyOfRunDown();
-}
-
-bool CSweepDlg::IsKeyOfRunDown()
-{
-    bool bAny = false;
-    for (int nKey = 0; nKey < 256; ++nKey)
-    {
-        // The state as of the message at hand; up means it came up unseen.
-        if (m_abHeldFromRun[nKey] && (GetKeyState(nKey) & 0x8000) == 0)
-            m_abHeldFromRun[nKey] = false;
-        bAny = bAny || m_abHeldFromRun[nKey];
-    }
-    return bAny;
 }
 
 void CSweepDlg::OnKillFocusMultiplier()

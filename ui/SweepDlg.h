@@ -12,6 +12,7 @@
 #include "framework/Dialog.h"
 #include "framework/String.h"
 #include "render/FramePacing.h"
+#include "render/HeldKeySet.h"
 
 class CSweepDlg : public CDialog
 {
@@ -73,13 +74,8 @@ private:
     // The pacing line, broken between clauses where the line control would
     // otherwise wrap inside one.
     std::string PacingText(const FramePacingSummary& pacing) const;
-    // Whether the message is a key message of a key held since the last run,
-    // not meant for the dialog.
-    bool IsKeyOfRun(const MSG& msg);
-    // Whether a key held since the last run is still down.
-    bool IsKeyOfRunDown();
-
-    bool m_abHeldFromRun[256] = {};
+    // The keys held as the last run ended.
+    CHeldKeySet m_keysFromRun;
 };
 
 #endif

@@ -66,3 +66,10 @@ bool CHeldKeySet::AnyDown()
     }
     return bAny;
 }
+
+bool TakeQueuedInput(MSG& msg)
+{
+    return PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)
+        || PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)
+        || PeekMessageW(&msg, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE);
+}

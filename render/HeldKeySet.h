@@ -29,4 +29,9 @@ private:
     bool m_abHeld[256];
 };
 
+// Takes the thread's next keyboard or mouse message off the queue, whichever
+// of its windows it is for: input given while a run lasted is dropped, never
+// replayed to a window the user could not see.
+bool TakeQueuedInput(MSG& msg);
+
 #endif

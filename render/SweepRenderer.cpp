@@ -459,13 +459,26 @@ void CSweepRenderer::WaitForDisplay()
 void CSweepRenderer::PumpKeys()
 {
     MSG msg;
-    while (PeekMessageW(&msg, m_hTestWnd, 0, 0, PM_REMOVE))
+    for (;;)
     {
+        const bool bTestWindow = PeekMessageW(&msg, m_hTestWnd, 0, 0, PM_REMOVE) != FALSE;
+        // Input for the program's other windows (the dialog, or whichever has
+        // the focus) is the run's too: a key there ends it, and nothing is
+        // delivered, to act once the run is over.
+        if (!bTestWindow && !TakeQueuedInput(msg))
+            return;
         // Anything else has been taken off the queue too: it is dropped, and the
         // pump ends until the next frame.
         if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+            return;
+        if (bTestWindow)
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        else
+        {
+            OnKeyDown(msg.message, msg.wParam, msg.lParam);
+        }
     }
 }

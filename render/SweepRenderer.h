@@ -35,8 +35,9 @@ public:
     static DWORD ScaleComponent(DWORD nValue, DWORD dwMask) { return CFlipChain::ScaleComponent(nValue, dwMask); }
 
     // Ends the run on any WM_KEYDOWN or WM_SYSKEYDOWN (F10, keys with Alt) but
-    // the auto-repeats of a key that was already down when the run began;
-    // every other message is left alone.
+    // the auto-repeats of a key that was already down when the run began,
+    // whichever of the program's windows it was for; every other message is
+    // left alone.
     void OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam);
     // WM_DISPLAYCHANGE, which comes for a change on any monitor: after the
     // frame the loop looks whether this monitor's rectangle or mode changed.
@@ -108,7 +109,9 @@ private:
     HRESULT RebuildChain(const wchar_t*& pszStep);
     // Puts the test window over the new rectangle and lays the frame out anew.
     void ChainRebuilt();
-    // Dispatches the test window's queued key-downs up to its first other message.
+    // Dispatches the test window's queued key-downs up to its first other
+    // message, then takes the input queued for the program's other windows in
+    // the same way: a key there ends the run too, and nothing of it is delivered.
     void PumpKeys();
     // Waits dwMs, taking the test window's keys whenever input comes; ends
     // early only when a key ends the run.

@@ -30,14 +30,14 @@ std::wstring CoverageLine(SIZE shown, SIZE screen)
     return sz;
 }
 
-// However the Run command ends, the keys of the run stay with the run.
-class RunKeys
+// However the Run command ends, the input of the run stays with the run.
+class RunInput
 {
 public:
-    explicit RunKeys(CSweepDlg& dlg) : m_dlg(dlg) {}
-    ~RunKeys() { m_dlg.ForgetKeysOfRun(); }
-    RunKeys(const RunKeys&) = delete;
-    RunKeys& operator=(const RunKeys&) = delete;
+    explicit RunInput(CSweepDlg& dlg) : m_dlg(dlg) {}
+    ~RunInput() { m_dlg.ForgetInputOfRun(); }
+    RunInput(const RunInput&) = delete;
+    RunInput& operator=(const RunInput&) = delete;
 
 private:
     CSweepDlg& m_dlg;
@@ -196,7 +196,7 @@ void CSweepDlg::OnRun()
     if (nDevice >= m_devices.size())
         return;
 
-    const RunKeys keys(*this);
+    const RunInput input(*this);
     DWORD dwFrames = 0;
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
@@ -245,7 +245,7 @@ void CSweepDlg::OnRun()
     if (failure.has_value())
     {
         // Over the lines, which stay; the keys of the run are no answer to it.
-        ForgetKeysOfRun();
+        ForgetInputOfRun();
         const CHeldKeyFilter heldKeys;
         ::MessageBoxW(m_hWnd, failure->strText.c_str(), L"Error", MB_OK);
     }
@@ -261,12 +261,13 @@ std::string CSweepDlg::PacingText(const FramePacingSummary& pacing) const
                                [&](const std::string& strLine) { return dc.Width(strLine) <= rc.right; });
 }
 
-void CSweepDlg::ForgetKeysOfRun()
+void CSweepDlg::ForgetInputOfRun()
 {
-    // Typed while the test window was up, or on the way back: not for the
-    // dialog, where a held Escape would close it and a held Enter run again.
+    // Typed or clicked while the test window was up, or on the way back: not
+    // for the dialog, where a held Escape would close it and a held Enter, or
+    // a click on Run, run again.
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+    while (TakeQueuedInput(msg))
     {
     }
     m_keysFromRun.Note();

@@ -39,11 +39,11 @@ public:
     CString m_strDevice;
     HICON m_hIcon;
 
-    // After a run: drops the keyboard input queued meanwhile, and notes the
-    // keys still held: until each comes up, the dialog ignores their
-    // auto-repeats and every combination made with them, a window manager's
-    // close among them.
-    void ForgetKeysOfRun();
+    // After a run: drops the keyboard and mouse input queued meanwhile, and
+    // notes the keys still held: until each comes up, the dialog ignores
+    // their auto-repeats and every combination made with them, a window
+    // manager's close among them.
+    void ForgetInputOfRun();
 
 protected:
     static const MessageMapEntry s_messageEntries[];

@@ -32,6 +32,10 @@ const DWORD kRebuildRetryMs = 100;
 // A rebuild that still fails after this long ends the run, as a failed set-up
 // would have: the user sees why instead of a blank screen.
 const DWORD kRebuildLimitMs = 5000;
+// Restore answering DDERR_WRONGMODE for this long, with the program in
+// front, means the surfaces need making again though the mode looks as it
+// was: it changed and changed back between two looks.
+const DWORD kWrongModeRebuildMs = 1000;
 
 // Thrown as a char*, not a const char*, so that a catch (char*) takes it.
 char s_szError[] = "error";
@@ -439,7 +443,8 @@ void CSweepRenderer::WaitForDisplay()
     LARGE_INTEGER from;
     QueryPerformanceCounter(&from);
     DWORD dwChecked = GetTickCount();
-    do
+    std::optional<DWORD> wrongModeSince;
+    for (;;)
     {
         WaitAWhile(kLostRetryMs);
         const DWORD dwNow = GetTickCount();
@@ -450,7 +455,26 @@ void CSweepRenderer::WaitForDisplay()
             if (ModeChanged())
                 m_bModeChanged = true;
         }
-    } while (m_bRunning && !m_bModeChanged && m_chain.Primary()->Restore() != DD_OK);
+        if (!m_bRunning || m_bModeChanged)
+            break;
+        const HRESULT hr = m_chain.Primary()->Restore();
+        if (hr == DD_OK)
+            break;
+        // A mode changed and changed back between two looks leaves surfaces
+        // that Windows never restores, though the mode looks as it was. Wine
+        // answers so also while another window is in front, and restores
+        // once DirectDraw's focus window, the test window, is back there
+        // (ddraw_update_lost_surfaces): only a stretch with it in front counts.
+        if (hr != DDERR_WRONGMODE || GetForegroundWindow() != m_hTestWnd)
+            wrongModeSince.reset();
+        else if (!wrongModeSince.has_value())
+            wrongModeSince = dwNow;
+        else if (dwNow - *wrongModeSince >= kWrongModeRebuildMs)
+        {
+            m_bModeChanged = true;
+            break;
+        }
+    }
     LARGE_INTEGER to;
     QueryPerformanceCounter(&to);
     m_counts.pacing.AddLostTime(from.QuadPart, to.QuadPart);

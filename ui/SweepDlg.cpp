@@ -43,6 +43,26 @@ private:
     CSweepDlg& m_dlg;
 };
 
+// The dialog takes no input while the frames run: enabled, a click on it (on
+// another monitor, say) would take the foreground from the test window, and
+// what the user typed there would act once the run returned.
+class DisabledWhileRunning
+{
+public:
+    explicit DisabledWhileRunning(HWND hDlg) : m_hDlg(hDlg), m_bDisabled(::EnableWindow(hDlg, FALSE) == FALSE) {}
+    ~DisabledWhileRunning()
+    {
+        if (m_bDisabled)
+            ::EnableWindow(m_hDlg, TRUE);
+    }
+    DisabledWhileRunning(const DisabledWhileRunning&) = delete;
+    DisabledWhileRunning& operator=(const DisabledWhileRunning&) = delete;
+
+private:
+    HWND m_hDlg;
+    bool m_bDisabled;
+};
+
 // A control's device context with the control's own font selected, for
 // measuring its text; given back on destruction.
 class ControlTextDC
@@ -208,6 +228,11 @@ void CSweepDlg::OnRun()
     try
     {
         CSweepRenderer renderer(m_devices[nDevice], AfxGetApp()->m_hInstance);
+        // Only once the set-up has worked: its failure box belongs to the
+        // dialog, which takes the activation back when the box goes only if
+        // it is enabled. Declared after the renderer, so that the dialog is
+        // enabled before the test window goes, for the same reason.
+        const DisabledWhileRunning disabled(m_hWnd);
         dwTick0 = GetTickCount();
         const DWORD nMultiplier = static_cast<DWORD>(FieldNumber(m_strMultiplier));
         const DWORD nDivider = static_cast<DWORD>(FieldNumber(m_strDivider));

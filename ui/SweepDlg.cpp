@@ -231,7 +231,9 @@ void CSweepDlg::OnRun()
         // Only once the set-up has worked: its failure box belongs to the
         // dialog, which takes the activation back when the box goes only if
         // it is enabled. Declared after the renderer, so that the dialog is
-        // enabled before the test window goes, for the same reason.
+        // enabled before the test window goes, for the same reason. By then
+        // the test window has the activation, so disabling takes no focus
+        // away: the dialog manager gives it back to the control that had it.
         const DisabledWhileRunning disabled(m_hWnd);
         dwTick0 = GetTickCount();
         const DWORD nMultiplier = static_cast<DWORD>(FieldNumber(m_strMultiplier));

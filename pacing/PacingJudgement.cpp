@@ -422,6 +422,22 @@ PacingSegment Judge(const Items& items, DWORD nGivenHz, bool bMixed, double dTic
     const double dGiven = bBelievable ? dTicksPerSecond / out.nGivenHz : 0;
     if (bBelievable)
     {
+        // More frames than the display can show: whatever grid a few of
+        // them happen to fit, they kept their own time.
+        double dPaced = 0;
+        DWORD nPaced = 0;
+        for (const auto& value : values)
+        {
+            if (value.first <= kPauseRefreshes * dGiven)
+            {
+                dPaced += value.first * value.second;
+                nPaced += value.second;
+            }
+        }
+        const bool bFaster = Median(values, out.nIntervals) * kFasterRatio < dGiven && nPaced != 0
+            && dPaced / nPaced * kFasterRatio < dGiven;
+        if (bFaster)
+            return own(PacingVerdict::NotTied, true);
         const Grid grid = FitGrid(items, dGiven);
         if (grid.dOnGrid >= kTiedShare && std::fabs(dTicksPerSecond / grid.dPeriod - out.nGivenHz) < kGivenToleranceHz)
             return tied(grid, true);
@@ -432,22 +448,10 @@ PacingSegment Judge(const Items& items, DWORD nGivenHz, bool bMixed, double dTic
     if (!bBelievable)
         return own(PacingVerdict::RefreshUnknown, false);
 
-    // The given refresh holds, and the frames came faster than it or off its
-    // grid: they kept their own time, unless they are so much slower that
-    // nothing can be said of them against it.
-    double dPaced = 0;
-    DWORD nPaced = 0;
-    for (const auto& value : values)
-    {
-        if (value.first <= kPauseRefreshes * dGiven)
-        {
-            dPaced += value.first * value.second;
-            nPaced += value.second;
-        }
-    }
-    const bool bFaster = Median(values, out.nIntervals) * kFasterRatio < dGiven && nPaced != 0
-        && dPaced / nPaced * kFasterRatio < dGiven;
-    if (bFaster || dTypical < kFarSlowerRefreshes * dGiven)
+    // The given refresh holds, and the frames came off its grid: they kept
+    // their own time, unless they are so much slower that nothing can be
+    // said of them against it.
+    if (dTypical < kFarSlowerRefreshes * dGiven)
         return own(PacingVerdict::NotTied, true);
     return own(PacingVerdict::RefreshUnknown, false);
 }

@@ -32,8 +32,10 @@ const DWORD kRebuildRetryMs = 100;
 // A rebuild that still fails after this long ends the run, as a failed set-up
 // would have: the user sees why instead of a blank screen.
 const DWORD kRebuildLimitMs = 5000;
-// WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
-const LPARAM kPreviousStateDown = 0x40000000;
+// Restore answering DDERR_WRONGMODE for this long, with the program in
+// front, means the surfaces need making again though the mode looks as it
+// was: it changed and changed back between two looks.
+const DWORD kWrongModeRebuildMs = 1000;
 
 // Thrown as a char*, not a const char*, so that a catch (char*) takes it.
 char s_szError[] = "error";
@@ -189,8 +191,7 @@ void CSweepRenderer::OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam)
     // The auto-repeat of a key held since before the run (the Enter that
     // pressed Run, say) is no new press: that key ends the run only once it
     // has been let go and pressed again, which clears the previous-state bit.
-    const bool bRepeat = (lParam & kPreviousStateDown) != 0;
-    if (bRepeat && wParam < sizeof(m_abKeysAtStart) && (m_abKeysAtStart[wParam] & 0x80) != 0)
+    if (m_keysAtStart.IsHeldKeyMessage(uMsg, wParam, lParam))
         return;
     m_bRunning = false;
     PostMessageW(m_hTestWnd, WM_CLOSE, 0, 0);
@@ -207,16 +208,6 @@ LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
             g_pRenderer->OnKeyDown(uMsg, wParam, lParam);
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
-}
-
-DWORD CSweepRenderer::ScaleComponent(DWORD nValue, DWORD dwMask)
-{
-    if (dwMask == 0)
-        return 0;
-    DWORD nShift = 0;
-    while ((dwMask << nShift & 0x80000000u) == 0)
-        ++nShift;
-    return ((nValue << 24) & (dwMask << nShift)) >> nShift;
 }
 
 HRESULT CSweepRenderer::FillRect(RECT* pRect, DWORD dwColor)
@@ -242,7 +233,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     if (!m_bRunning)
         return 0;
 
-    GetKeyboardState(m_abKeysAtStart);
+    m_keysAtStart.Note();
     LARGE_INTEGER ticksPerSecond;
     QueryPerformanceFrequency(&ticksPerSecond);
     m_pacing.Begin(ticksPerSecond.QuadPart, MonitorFrequency(m_pDD));
@@ -458,7 +449,10 @@ void CSweepRenderer::WaitForDisplay()
     LARGE_INTEGER from;
     QueryPerformanceCounter(&from);
     DWORD dwChecked = GetTickCount();
-    do
+    // Since when Restore has answered DDERR_WRONGMODE with the test window in front.
+    bool bWrongMode = false;
+    DWORD dwWrongModeSince = 0;
+    for (;;)
     {
         WaitAWhile(kLostRetryMs);
         const DWORD dwNow = GetTickCount();
@@ -469,7 +463,29 @@ void CSweepRenderer::WaitForDisplay()
             if (ModeChanged())
                 m_bModeChanged = true;
         }
-    } while (m_bRunning && !m_bModeChanged && m_chain.Primary()->Restore() != DD_OK);
+        if (!m_bRunning || m_bModeChanged)
+            break;
+        const HRESULT hr = m_chain.Primary()->Restore();
+        if (hr == DD_OK)
+            break;
+        // A mode changed and changed back between two looks leaves surfaces
+        // that Windows never restores, though the mode looks as it was. Wine
+        // answers so also while another window is in front, and restores
+        // once DirectDraw's focus window, the test window, is back there
+        // (ddraw_update_lost_surfaces): only a stretch with it in front counts.
+        if (hr != DDERR_WRONGMODE || GetForegroundWindow() != m_hTestWnd)
+            bWrongMode = false;
+        else if (!bWrongMode)
+        {
+            bWrongMode = true;
+            dwWrongModeSince = dwNow;
+        }
+        else if (dwNow - dwWrongModeSince >= kWrongModeRebuildMs)
+        {
+            m_bModeChanged = true;
+            break;
+        }
+    }
     LARGE_INTEGER to;
     QueryPerformanceCounter(&to);
     m_pacing.AddLostTime(from.QuadPart, to.QuadPart);
@@ -478,13 +494,26 @@ void CSweepRenderer::WaitForDisplay()
 void CSweepRenderer::PumpKeys()
 {
     MSG msg;
-    while (PeekMessageW(&msg, m_hTestWnd, 0, 0, PM_REMOVE))
+    for (;;)
     {
+        const bool bTestWindow = PeekMessageW(&msg, m_hTestWnd, 0, 0, PM_REMOVE) != FALSE;
+        // Input for the program's other windows (the dialog, or whichever has
+        // the focus) is the run's too: a key there ends it, and nothing is
+        // delivered, to act once the run is over.
+        if (!bTestWindow && !TakeQueuedInput(msg))
+            return;
         // Anything else has been taken off the queue too: it is dropped, and the
         // pump ends until the next frame.
         if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+            return;
+        if (bTestWindow)
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        else
+        {
+            OnKeyDown(msg.message, msg.wParam, msg.lParam);
+        }
     }
 }

@@ -13,6 +13,7 @@
 #include "display/DisplayDevice.h"
 #include "render/FlipChain.h"
 #include "pacing/PacingRecord.h"
+#include "render/HeldKeySet.h"
 
 class CSweepRenderer
 {
@@ -29,12 +30,14 @@ public:
     // Colour-fills one rectangle of the back buffer; the result of the last request.
     HRESULT FillRect(RECT* pRect, DWORD dwColor);
 
-    // The low eight bits of nValue placed in the field dwMask of a pixel format.
-    static DWORD ScaleComponent(DWORD nValue, DWORD dwMask);
+    // The low eight bits of nValue placed in the field dwMask of a pixel
+    // format; the flip chain, which owns the pixel format, works it out.
+    static DWORD ScaleComponent(DWORD nValue, DWORD dwMask) { return CFlipChain::ScaleComponent(nValue, dwMask); }
 
     // Ends the run on any WM_KEYDOWN or WM_SYSKEYDOWN (F10, keys with Alt) but
-    // the auto-repeats of a key that was already down when the run began;
-    // every other message is left alone.
+    // the auto-repeats of a key that was already down when the run began,
+    // whichever of the program's windows it was for; every other message is
+    // left alone.
     void OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam);
     // WM_DISPLAYCHANGE, which comes for a change on any monitor: after the
     // frame the loop looks whether this monitor's rectangle or mode changed.
@@ -111,7 +114,9 @@ private:
     HRESULT RebuildChain(const wchar_t*& pszStep);
     // Puts the test window over the new rectangle and lays the frame out anew.
     void ChainRebuilt();
-    // Dispatches the test window's queued key-downs up to its first other message.
+    // Dispatches the test window's queued key-downs up to its first other
+    // message, then takes the input queued for the program's other windows in
+    // the same way: a key there ends the run too, and nothing of it is delivered.
     void PumpKeys();
     // Waits dwMs, taking the test window's keys whenever input comes; ends
     // early only when a key ends the run.
@@ -138,8 +143,8 @@ private:
     bool m_bRunning;
     bool m_bModeChanged;
     bool m_bLookNow; // a WM_DISPLAYCHANGE came: look at the mode after this frame
-    // The thread's key state as RunFrames began: which keys were held then.
-    BYTE m_abKeysAtStart[256] = {};
+    // The keys held as RunFrames began.
+    CHeldKeySet m_keysAtStart;
     // The last run's count of frames shown, and its pacing.
     DWORD m_nFrames;
     CPacingRecord m_pacing;

@@ -24,9 +24,6 @@ typedef MessageMapFor<CSweepDlg> SweepDlgMap;
 
 namespace
 {
-// WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
-const LPARAM kPreviousStateDown = 0x40000000;
-
 // The line that says the picture left part of the screen uncovered: Wine
 // keeps a program's surfaces at the first mode it saw, and only a new start
 // sees the new one.
@@ -38,17 +35,37 @@ std::wstring CoverageLine(SIZE shown, SIZE screen)
     return sz;
 }
 
-// However the Run command ends, the keys of the run stay with the run.
-class RunKeys
+// However the Run command ends, the input of the run stays with the run.
+class RunInput
 {
 public:
-    explicit RunKeys(CSweepDlg& dlg) : m_dlg(dlg) {}
-    ~RunKeys() { m_dlg.ForgetKeysOfRun(); }
-    RunKeys(const RunKeys&) = delete;
-    RunKeys& operator=(const RunKeys&) = delete;
+    explicit RunInput(CSweepDlg& dlg) : m_dlg(dlg) {}
+    ~RunInput() { m_dlg.ForgetInputOfRun(); }
+    RunInput(const RunInput&) = delete;
+    RunInput& operator=(const RunInput&) = delete;
 
 private:
     CSweepDlg& m_dlg;
+};
+
+// The dialog takes no input while the frames run: enabled, a click on it (on
+// another monitor, say) would take the foreground from the test window, and
+// what the user typed there would act once the run returned.
+class DisabledWhileRunning
+{
+public:
+    explicit DisabledWhileRunning(HWND hDlg) : m_hDlg(hDlg), m_bDisabled(::EnableWindow(hDlg, FALSE) == FALSE) {}
+    ~DisabledWhileRunning()
+    {
+        if (m_bDisabled)
+            ::EnableWindow(m_hDlg, TRUE);
+    }
+    DisabledWhileRunning(const DisabledWhileRunning&) = delete;
+    DisabledWhileRunning& operator=(const DisabledWhileRunning&) = delete;
+
+private:
+    HWND m_hDlg;
+    bool m_bDisabled;
 };
 }
 
@@ -177,7 +194,7 @@ void CSweepDlg::OnRun()
     if (nDevice >= m_devices.size())
         return;
 
-    const RunKeys keys(*this);
+    const RunInput input(*this);
     DWORD dwFrames = 0;
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
@@ -191,6 +208,13 @@ void CSweepDlg::OnRun()
     try
     {
         CSweepRenderer renderer(m_devices[nDevice], AfxGetApp()->m_hInstance);
+        // Only once the set-up has worked: its failure box belongs to the
+        // dialog, which takes the activation back when the box goes only if
+        // it is enabled. Declared after the renderer, so that the dialog is
+        // enabled before the test window goes, for the same reason. By then
+        // the test window has the activation, so disabling takes no focus
+        // away: the dialog manager gives it back to the control that had it.
+        const DisabledWhileRunning disabled(m_hWnd);
         dwTick0 = GetTickCount();
         const DWORD nMultiplier = static_cast<DWORD>(FieldNumber(m_strMultiplier));
         const DWORD nDivider = static_cast<DWORD>(FieldNumber(m_strDivider));
@@ -254,33 +278,27 @@ void CSweepDlg::OnRun()
     if (failure.has_value())
     {
         // Over the lines, which stay; the keys of the run are no answer to it.
-        ForgetKeysOfRun();
+        ForgetInputOfRun();
         const CHeldKeyFilter heldKeys;
         ::MessageBoxW(m_hWnd, failure->strText.c_str(), L"Error", MB_OK);
     }
 }
 
-void CSweepDlg::ForgetKeysOfRun()
+void CSweepDlg::ForgetInputOfRun()
 {
-    // Typed while the test window was up, or on the way back: not for the
-    // dialog, where a held Escape would close it and a held Enter run again.
+    // Typed or clicked while the test window was up, or on the way back: not
+    // for the dialog, where a held Escape would close it and a held Enter, or
+    // a click on Run, run again.
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+    while (TakeQueuedInput(msg))
     {
     }
-    BYTE abState[256] = {};
-    GetKeyboardState(abState);
-    for (size_t i = 0; i < 256; ++i)
-        m_abHeldFromRun[i] = (abState[i] & 0x80) != 0;
-    // Key messages name Shift, Ctrl and Alt, never their left or right key:
-    // a fresh press of Alt could not give VK_LMENU back.
-    for (size_t i = VK_LSHIFT; i <= VK_RMENU; ++i)
-        m_abHeldFromRun[i] = false;
+    m_keysFromRun.Note();
 }
 
 BOOL CSweepDlg::PreTranslateMessage(MSG* pMsg)
 {
-    if (IsKeyOfRun(*pMsg))
+    if (m_keysFromRun.Drops(*pMsg))
         return TRUE;
     if (IsCopyKey(*pMsg))
     {
@@ -316,39 +334,6 @@ void CSweepDlg::OnDrawItem(const DRAWITEMSTRUCT& item)
         return;
     const CControlFontDC dc(item.hwndItem, item.hDC);
     DrawPacingGraph(dc.Get(), item.rcItem, m_picture.has_value() ? &*m_picture : nullptr);
-}
-
-bool CSweepDlg::IsKeyOfRun(const MSG& msg)
-{
-    const bool bDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-    const bool bUp = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
-    // A window manager makes its own close of Alt+F4 and posts it as a
-    // system command.
-    const bool bClose = msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE;
-    if ((bDown || bUp) && msg.wParam < 256 && m_abHeldFromRun[msg.wParam])
-    {
-        // Its auto-repeats belong to the run; its coming up ends that. A press
-        // that is no repeat means it came up unseen: it is the user's again.
-        if (bUp || (msg.lParam & kPreviousStateDown) == 0)
-            m_abHeldFromRun[msg.wParam] = false;
-        return bUp || (msg.lParam & kPreviousStateDown) != 0;
-    }
-    // Another key, or a close, while a key of the run is still down makes a
-    // combination with it (Alt held from the run, then F4): not for the dialog.
-    return (bDown || bUp || bClose) && IsKeyOfRunDown();
-}
-
-bool CSweepDlg::IsKeyOfRunDown()
-{
-    bool bAny = false;
-    for (int nKey = 0; nKey < 256; ++nKey)
-    {
-        // The state as of the message at hand; up means it came up unseen.
-        if (m_abHeldFromRun[nKey] && (GetKeyState(nKey) & 0x8000) == 0)
-            m_abHeldFromRun[nKey] = false;
-        bAny = bAny || m_abHeldFromRun[nKey];
-    }
-    return bAny;
 }
 
 void CSweepDlg::OnKillFocusMultiplier()

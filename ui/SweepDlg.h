@@ -14,6 +14,7 @@
 #include "framework/String.h"
 #include "pacing/PacingPicture.h"
 #include "pacing/PacingSummary.h"
+#include "render/HeldKeySet.h"
 #include "ui/RunReport.h"
 
 class CSweepDlg : public CDialog
@@ -41,11 +42,11 @@ public:
     CString m_strDevice;
     HICON m_hIcon;
 
-    // After a run: drops the keyboard input queued meanwhile, and notes the
-    // keys still held: until each comes up, the dialog ignores their
-    // auto-repeats and every combination made with them, a window manager's
-    // close among them.
-    void ForgetKeysOfRun();
+    // After a run: drops the keyboard and mouse input queued meanwhile, and
+    // notes the keys still held: until each comes up, the dialog ignores
+    // their auto-repeats and every combination made with them, a window
+    // manager's close among them.
+    void ForgetInputOfRun();
 
 protected:
     static const MessageMapEntry s_messageEntries[];
@@ -76,17 +77,12 @@ protected:
     void ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum);
 
 private:
-    // Whether the message is a key message of a key held since the last run,
-    // not meant for the dialog.
-    bool IsKeyOfRun(const MSG& msg);
-    // Whether a key held since the last run is still down.
-    bool IsKeyOfRunDown();
-
     // Whether Ctrl+C is the dialog's: not where an edit field has text
     // selected, whose own copy it is.
     bool IsCopyKey(const MSG& msg) const;
 
-    bool m_abHeldFromRun[256] = {};
+    // The keys held as the last run ended.
+    CHeldKeySet m_keysFromRun;
     // The last run's picture and what its report says; none before a run.
     std::optional<PacingPicture> m_picture;
     std::optional<RunFacts> m_lastRun;

@@ -3,9 +3,9 @@
 # it will show, and Ctrl+C copies nothing. A run stopped from outside for a
 # moment (SIGSTOP, SIGCONT) then shows in the picture: its lines, its
 # frames, and the pause marked in red; Copy and Ctrl+C put the run's report
-# on the clipboard, with the dialog's own rate and pacing lines in it.
-# QB_HOLD_SWAPS, where the slot's clock takes it, holds frames on purpose
-# instead; the held frames then stand at two refreshes.
+# on the clipboard, with the dialog's own rate and pacing lines in it. On a
+# paced slot the clock holds every second frame for a refresh more instead,
+# and the report counts half the frames at two refreshes.
 set -u
 . "$(dirname "$0")/session.sh"
 qb_e2e_init
@@ -28,14 +28,18 @@ check_eq "the clipboard after Ctrl+C before any run" "nothing of Quillaby's" "$(
 qb_capture "$QB_OUT/before.png"
 check_eq "the picture's lines before any run" 0 "$(graph_pixels "$QB_OUT/before.png" '#808080')"
 
+paced=${QB_VBLANK_HZ:-}
+[ -n "$paced" ] && qb_vblank_faults hold=0,1 && qb_vblank_mark
 qb_click "$QB_ID_RUN"
 check_eq "the test window opens" "present" "$(qb_wait_testwin present)"
 if qb_wait_frames "$QB_OUT/run.png"; then seen=shown; else seen="not shown within $QB_WAIT s"; fi
 check_eq "the frames on the screen" "shown" "$seen"
 sleep 1 # frames to draw before the pause
-kill -STOP "$QB_PID"
-sleep 0.3
-kill -CONT "$QB_PID"
+if [ -z "$paced" ]; then
+  kill -STOP "$QB_PID"
+  sleep 0.3
+  kill -CONT "$QB_PID"
+fi
 sleep 1
 qb_key_testwin space
 check_eq "after a key, the test window" "absent" "$(qb_wait_testwin absent)"
@@ -48,7 +52,7 @@ shot="$QB_OUT/after.png"
 qb_capture "$shot"
 check_num "the picture's lines after the run, in pixels" ">" 20 "$(graph_pixels "$shot" '#808080')"
 check_num "its frames, in pixels" ">" 20 "$(graph_pixels "$shot" '#000000')"
-check_num "the pause marked, in pixels" ">" 0 "$(graph_pixels "$shot" '#FF0000')"
+check_num "the held frames marked, in pixels" ">" 0 "$(graph_pixels "$shot" '#FF0000')"
 
 first_line() { qb_probe pasted | tr -d '\r' | head -n 1; }
 qb_click "$QB_ID_COPY"
@@ -60,6 +64,13 @@ check_eq "the rate line in the report" "$rate" "$(printf '%s\n' "$report" | grep
 check_eq "the pacing line in the report" "$pacing" "$(printf '%s\n' "$report" | grep '^Frame pacing: ')"
 check_match "the display mode in the report" '^Display mode: [0-9]+ x [0-9]+, (8|16|24|32) bits per pixel$' \
   "$(printf '%s\n' "$report" | grep '^Display mode: ')"
+
+if [ -n "$paced" ]; then
+  qb_print_pacing "1-2 judder" "$pacing"
+  read -r one two < <(printf '%s\n' "$report" | sed -n -E 's/^Frames by the refreshes they stayed: 0 \(early\) [0-9]+, 1 ([0-9]+), 2 ([0-9]+),.*/\1 \2/p')
+  check_num "frames that stayed one refresh, in the report" ">" 0 "${one:-none}"
+  check_num "frames held for two, against those of one, in %" ">=" 80 "$(( ${two:-0} * 100 / ${one:-1} ))"
+fi
 
 qb_probe clip "something else" >/dev/null
 qb_key ctrl+c

@@ -89,6 +89,12 @@ qb_e2e_init() {
   QB_OUT="$QB_E2E_OUT/${QB_TEST_NAME:-$(basename "$0" .sh)}"
   rm -rf "$QB_OUT"
   mkdir -p "$QB_OUT"
+  # In a paced slot the clock logs every swap it lets through, and takes its
+  # faults from a file (tests/vblank/vblank.c).
+  if [ -n "${QB_VBLANK_HZ:-}" ]; then
+    export QB_VBLANK_LOG="$QB_OUT/vblank.log" QB_VBLANK_FAULTS="$QB_OUT/vblank.faults"
+    : >"$QB_VBLANK_LOG"
+  fi
   trap qb_e2e_cleanup EXIT
   local left
   left=$(qb_own_processes)
@@ -360,4 +366,50 @@ qb_bar_line() {
         if (!near(c[i], want)) { printf "bad: pixel %d is %s, expected %s (bar at %d)\n", i, c[i], want, left; exit }
       }
       print (width > 0 ? left : "plain") }'
+}
+
+# The paced slots' clock. qb_vblank_faults WORDS... gives it faults from its
+# next swap on (see tests/vblank/vblank.c; none: none), in a file written
+# anew, so that it never reads half of one.
+qb_vblank_faults() {
+  printf '%s\n' "$*" >"$QB_VBLANK_FAULTS.new" && mv "$QB_VBLANK_FAULTS.new" "$QB_VBLANK_FAULTS"
+}
+
+qb_vblank_from=1
+# Marks the end of the clock's log so far: qb_vblank_summary then looks only
+# at the swaps after it, those of the run that follows.
+qb_vblank_mark() {
+  qb_vblank_from=$(($(wc -l <"$QB_VBLANK_LOG") + 1))
+}
+
+# What the clock's log says of the swaps since the mark, in the pacing line's
+# terms: "clock: N of M swaps held for 2+ ticks (K ticks repeated), longest
+# L ticks (T ms)", M being the intervals between swaps, and K the sum of the
+# ticks past the first over the held ones.
+qb_vblank_summary() {
+  tail -n "+$qb_vblank_from" "$QB_VBLANK_LOG" | awk '
+    NR > 1 { k = $1 - tick; m++; if (k >= 2) { n++; rep += k - 1 }
+             if (k > most) { most = k; ms = ($2 - ns) / 1e6 } }
+    { tick = $1; ns = $2 }
+    END { printf "clock: %d of %d swaps held for 2+ ticks (%d ticks repeated), longest %d ticks (%.1f ms)\n",
+                 n, m, rep, most, ms }'
+}
+
+# The held frames and refreshes repeated that a pacing line gives, as "N K":
+# "0 0" for a line with no late frames.
+qb_pacing_held() {
+  local counts
+  counts=$(printf '%s' "$1" | sed -n -E 's/.*, ([0-9]+) of [0-9]+ frames? held for 2\+ refreshes \(([0-9]+) refreshe?s? repeated\).*/\1 \2/p')
+  if [ -n "$counts" ]; then echo "$counts"
+  elif printf '%s' "$1" | grep -q ', no late frames'; then echo "0 0"
+  else echo "none none"
+  fi
+}
+
+# Prints LABEL: the pacing line, and in a paced slot the clock's summary of
+# the swaps since the mark beside it.
+qb_print_pacing() { # LABEL LINE
+  echo "$1: $2"
+  [ -n "${QB_VBLANK_LOG:-}" ] && echo "$1: $(qb_vblank_summary)"
+  return 0
 }

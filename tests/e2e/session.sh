@@ -27,8 +27,51 @@ QB_ID_COVERAGE=1013
 
 QB_PID=""
 
+# One probe serves the whole test, started by qb_e2e_init (see Serve in
+# Probe.cpp): each start of Wine costs far more than what it looks at. Without
+# it, each look starts a probe of its own.
+qb_probe_pid=""
 qb_probe() {
-  "$QB_WINE_RUN" "$QB_PROBE" "$@" </dev/null
+  if [ -z "$qb_probe_pid" ]; then
+    "$QB_WINE_RUN" "$QB_PROBE" "$@" </dev/null
+    return
+  fi
+  local line
+  printf '%s\037' "$@" >&"$qb_probe_in"
+  printf '\n' >&"$qb_probe_in"
+  while IFS= read -r line <&"$qb_probe_out"; do
+    case "$line" in
+      $'\004'*) return "${line#?}" ;;
+    esac
+    printf '%s\n' "$line"
+  done
+  echo "probe: the probe that serves this test has ended" >&2
+  return 3
+}
+
+qb_probe_serve() {
+  local fifo="$QB_OUT/probe"
+  mkfifo "$fifo.in" "$fifo.out" || return 1
+  "$QB_WINE_RUN" "$QB_PROBE" serve <"$fifo.in" >"$fifo.out" &
+  qb_probe_pid=$!
+  exec {qb_probe_in}>"$fifo.in" {qb_probe_out}<"$fifo.out"
+  rm -f "$fifo.in" "$fifo.out"
+}
+
+# Ends the serving probe with an empty line, or else once it has had the
+# time of its longest look.
+qb_probe_stop() {
+  [ -n "$qb_probe_pid" ] || return 0
+  local i
+  printf '\n' >&"$qb_probe_in" 2>/dev/null
+  exec {qb_probe_in}>&- {qb_probe_out}<&-
+  for i in $(seq 1 100); do
+    kill -0 "$qb_probe_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$qb_probe_pid" 2>/dev/null
+  wait "$qb_probe_pid" 2>/dev/null
+  qb_probe_pid=""
 }
 
 # Sets qb_xy to the screen point in the middle of control ID. Each start of
@@ -56,6 +99,7 @@ qb_own_processes() {
       quillaby.exe | quillaby64.exe | winhlp32.exe | quillaby_probe.exe) ;;
       *) continue ;;
     esac
+    [ "$pid" = "$qb_probe_pid" ] && continue
     [ "$(awk '$3 == "Z" { print "zombie" }' "$dir/stat" 2>/dev/null)" = zombie ] && continue
     tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -q -x -F "WINEPREFIX=$WINEPREFIX" || continue
     echo "$pid $comm"
@@ -69,6 +113,7 @@ qb_e2e_cleanup() {
     kill "$QB_PID" 2>/dev/null
   fi
   [ -n "$QB_PID" ] && wait "$QB_PID" 2>/dev/null
+  qb_probe_stop
   while read -r pid comm; do
     [ -n "$pid" ] || continue
     echo "cleanup: ending $comm ($pid)"
@@ -99,6 +144,7 @@ qb_e2e_init() {
   local left
   left=$(qb_own_processes)
   check_eq "no program process left from before" "" "$left"
+  qb_probe_serve
 }
 
 qb_program_alive() {

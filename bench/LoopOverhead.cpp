@@ -13,7 +13,7 @@
 
 #include "display/DisplayDevice.h"
 #include "fakes/FakeDirectDraw.h"
-#include "render/FramePacing.h"
+#include "pacing/PacingRecord.h"
 #include "render/SweepRenderer.h"
 
 namespace
@@ -106,10 +106,10 @@ double PeekNanoseconds(HWND hWnd, int nTimes)
 
 // What timing one frame shown costs the loop: a read of the performance
 // counter, and the pacing record's own work, each on its own; and what a
-// snapshot of the record costs.
+// mark of the record, to go back to, costs.
 void PacingNanoseconds(int nTimes, double* pdCounter, double* pdRecord, double* pdCopy)
 {
-    CFramePacing pacing;
+    static CPacingRecord pacing;
     LARGE_INTEGER freq, start, end, now;
     QueryPerformanceFrequency(&freq);
     pacing.Begin(freq.QuadPart, 60);
@@ -125,13 +125,13 @@ void PacingNanoseconds(int nTimes, double* pdCounter, double* pdRecord, double* 
         pacing.AddFrame(now.QuadPart + i * nStep + (i & 7));
     QueryPerformanceCounter(&end);
     *pdRecord = Seconds(start, end) * 1e9 / nTimes;
-    if (pacing.Summarize().nFrames != static_cast<DWORD>(nTimes))
+    if (pacing.Frames() != static_cast<DWORD>(nTimes))
         std::printf("the pacing record lost frames\n");
-    static CFramePacing s_snapshot;
+    static CPacingRecord::Mark s_mark;
     QueryPerformanceCounter(&start);
     for (int i = 0; i < nTimes; ++i)
     {
-        s_snapshot = pacing;
+        s_mark = pacing.GetMark();
         pacing.AddFrame(now.QuadPart + (nTimes + i) * nStep);
     }
     QueryPerformanceCounter(&end);
@@ -257,9 +257,9 @@ int main(int argc, char** argv)
     std::printf("  ns per frame (best run):        %.1f\n", dBest);
     std::printf("  one empty PeekMessageW (best run): %.1f ns, the pump's look at the queue\n", dPeek);
     std::printf("  one QueryPerformanceCounter (best run): %.1f ns, per frame shown\n", dCounter);
-    std::printf("  one CFramePacing::AddFrame (best run): %.1f ns, per frame shown\n", dRecord);
-    std::printf("  a copy of the pacing record (%u bytes, best run): %.1f ns\n",
-                static_cast<unsigned>(sizeof(CFramePacing)), dCopy);
+    std::printf("  one CPacingRecord::AddFrame (best run): %.1f ns, per frame shown\n", dRecord);
+    std::printf("  a mark of the pacing record (%u bytes, best run): %.1f ns\n",
+                static_cast<unsigned>(sizeof(CPacingRecord::Mark)), dCopy);
     std::printf("  operator new per frame:         %.6f (%ld in all)\n", total.nNews / dFrames, total.nNews);
 #if defined(__MINGW32__)
     std::printf("  malloc/calloc/realloc per frame: %.6f (%ld in all)\n", total.nMallocs / dFrames, total.nMallocs);

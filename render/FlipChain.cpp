@@ -1,7 +1,5 @@
 #include "render/FlipChain.h"
 
-#include "render/SweepRenderer.h"
-
 namespace
 {
 // What the failure box calls each step.
@@ -19,9 +17,9 @@ const DWORD kBarIndex = 11;
 
 DWORD PixelValue(DWORD crColor, const DDPIXELFORMAT& format)
 {
-    return CSweepRenderer::ScaleComponent(crColor >> 16, format.dwBBitMask)
-        | CSweepRenderer::ScaleComponent(crColor >> 8, format.dwGBitMask)
-        | CSweepRenderer::ScaleComponent(crColor, format.dwRBitMask);
+    return CFlipChain::ScaleComponent(crColor >> 16, format.dwBBitMask)
+        | CFlipChain::ScaleComponent(crColor >> 8, format.dwGBitMask)
+        | CFlipChain::ScaleComponent(crColor, format.dwRBitMask);
 }
 
 PALETTEENTRY PaletteEntry(DWORD crColor)
@@ -186,6 +184,16 @@ void CFlipChain::LayOut(DWORD crBackground, DWORD crBar)
     SetRect(&m_arcEdges[1], w - 1, 0, w, h);
     SetRect(&m_arcEdges[2], 0, h - 1, w, h);
     SetRect(&m_arcEdges[3], 0, 0, 1, h);
+}
+
+DWORD CFlipChain::ScaleComponent(DWORD nValue, DWORD dwMask)
+{
+    if (dwMask == 0)
+        return 0;
+    DWORD nShift = 0;
+    while ((dwMask << nShift & 0x80000000u) == 0)
+        ++nShift;
+    return ((nValue << 24) & (dwMask << nShift)) >> nShift;
 }
 
 RECT CFlipChain::Bar(DWORD x, DWORD nBarWidth) const

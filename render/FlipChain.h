@@ -49,6 +49,9 @@ public:
     DWORD Background() const { return m_dwBackground; }
     DWORD BarColour() const { return m_dwBar; }
 
+    // The low eight bits of nValue placed in the field dwMask of a pixel format.
+    static DWORD ScaleComponent(DWORD nValue, DWORD dwMask);
+
 private:
     void Measure(const RECT& rcMonitor);
     bool IsPaletteIndexed() const;

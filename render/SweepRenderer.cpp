@@ -32,8 +32,10 @@ const DWORD kRebuildRetryMs = 100;
 // A rebuild that still fails after this long ends the run, as a failed set-up
 // would have: the user sees why instead of a blank screen.
 const DWORD kRebuildLimitMs = 5000;
-// WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
-const LPARAM kPreviousStateDown = 0x40000000;
+// Restore answering DDERR_WRONGMODE for this long, with the program in
+// front, means the surfaces need making again though the mode looks as it
+// was: it changed and changed back between two looks.
+const DWORD kWrongModeRebuildMs = 1000;
 
 // Thrown as a char*, not a const char*, so that a catch (char*) takes it.
 char s_szError[] = "error";
@@ -58,7 +60,7 @@ DWORD MonitorFrequency(IDirectDraw2* pDD)
 CSweepRenderer::CSweepRenderer(const CDisplayDevice& device, HINSTANCE hInst)
     : m_pDD(nullptr), m_hInst(hInst), m_hTestWnd(nullptr), m_hMonitor(device.m_hMonitor), m_crBackground(0),
       m_crBar(0), m_strDevice(device.m_strDriverName), m_modeSeen(), m_dwRebuildLimitMs(kRebuildLimitMs),
-      m_bRunning(false), m_bModeChanged(false), m_bLookNow(false)
+      m_bRunning(false), m_bModeChanged(false), m_bLookNow(false), m_nFrames(0)
 {
     // The window the user started the run from owns the failure box, so that
     // it can't be used while the box is up; it is of this thread, and the test
@@ -189,8 +191,7 @@ void CSweepRenderer::OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam)
     // The auto-repeat of a key held since before the run (the Enter that
     // pressed Run, say) is no new press: that key ends the run only once it
     // has been let go and pressed again, which clears the previous-state bit.
-    const bool bRepeat = (lParam & kPreviousStateDown) != 0;
-    if (bRepeat && wParam < sizeof(m_abKeysAtStart) && (m_abKeysAtStart[wParam] & 0x80) != 0)
+    if (m_keysAtStart.IsHeldKeyMessage(uMsg, wParam, lParam))
         return;
     m_bRunning = false;
     PostMessageW(m_hTestWnd, WM_CLOSE, 0, 0);
@@ -207,16 +208,6 @@ LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
             g_pRenderer->OnKeyDown(uMsg, wParam, lParam);
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
-}
-
-DWORD CSweepRenderer::ScaleComponent(DWORD nValue, DWORD dwMask)
-{
-    if (dwMask == 0)
-        return 0;
-    DWORD nShift = 0;
-    while ((dwMask << nShift & 0x80000000u) == 0)
-        ++nShift;
-    return ((nValue << 24) & (dwMask << nShift)) >> nShift;
 }
 
 HRESULT CSweepRenderer::FillRect(RECT* pRect, DWORD dwColor)
@@ -238,17 +229,17 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
     m_chain.LayOut(m_crBackground, m_crBar);
 
     DWORD x = 1;
-    m_counts.nFrames = 0;
+    m_nFrames = 0;
     if (!m_bRunning)
         return 0;
 
-    GetKeyboardState(m_abKeysAtStart);
+    m_keysAtStart.Note();
     LARGE_INTEGER ticksPerSecond;
     QueryPerformanceFrequency(&ticksPerSecond);
-    m_counts.pacing.Begin(ticksPerSecond.QuadPart, MonitorFrequency(m_pDD));
+    m_pacing.Begin(ticksPerSecond.QuadPart, MonitorFrequency(m_pDD));
 
     // The counts as the last look found the mode unchanged, and when that was.
-    RunCounts countsChecked = m_counts;
+    RunCounts countsChecked = Counts();
     DWORD dwChecked = GetTickCount();
     LARGE_INTEGER checkedAt;
     QueryPerformanceCounter(&checkedAt);
@@ -266,7 +257,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
 
         if (nMultiplier != 0)
             x += nMultiplier;
-        else if (nDivider != 0 && m_counts.nFrames % nDivider == 0)
+        else if (nDivider != 0 && m_nFrames % nDivider == 0)
             x += 1;
         // Back to 1, not carried over, so the bar never straddles the right edge.
         if (x + nBarWidth > static_cast<DWORD>(m_chain.Width()) - 1)
@@ -299,10 +290,10 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
         // Only frames that reached the screen count towards the rate.
         if (hr == DD_OK)
         {
-            ++m_counts.nFrames;
+            ++m_nFrames;
             LARGE_INTEGER shown;
             QueryPerformanceCounter(&shown);
-            m_counts.pacing.AddFrame(shown.QuadPart);
+            m_pacing.AddFrame(shown.QuadPart);
         }
         // Any other failure showed nothing either, and trying again at once
         // would spin as a lost display would.
@@ -313,7 +304,7 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
 
         PumpKeys();
         if (!m_bRunning)
-            return m_counts.nFrames;
+            return m_nFrames;
 
         const DWORD dwNow = GetTickCount();
         if (m_bModeChanged || m_bLookNow || dwNow - dwChecked >= kModeCheckMs)
@@ -324,26 +315,32 @@ DWORD CSweepRenderer::RunFrames(DWORD nMultiplier, DWORD nDivider, DWORD nBarWid
                 // The frames since the last look may have been drawn for the
                 // old mode, and the rebuild shows nothing: none of it counts,
                 // and the pacing line gives it as time the display was lost.
-                m_counts = countsChecked;
+                TakeBack(countsChecked);
                 if (!RebuildForNewMode())
                 {
                     // The run ends with the part that was shown.
                     m_failure->dwShownUntil = dwChecked;
-                    return m_counts.nFrames;
+                    return m_nFrames;
                 }
                 LARGE_INTEGER rebuiltAt;
                 QueryPerformanceCounter(&rebuiltAt);
-                m_counts.pacing.AddLostTime(checkedAt.QuadPart, rebuiltAt.QuadPart);
+                m_pacing.AddLostTime(checkedAt.QuadPart, rebuiltAt.QuadPart);
                 if (!m_bRunning)
-                    return m_counts.nFrames;
+                    return m_nFrames;
                 if (x + nBarWidth > static_cast<DWORD>(m_chain.Width()) - 1)
                     x = 1;
             }
-            countsChecked = m_counts;
+            countsChecked = Counts();
             dwChecked = GetTickCount();
             QueryPerformanceCounter(&checkedAt);
         }
     }
+}
+
+void CSweepRenderer::TakeBack(const RunCounts& counts)
+{
+    m_nFrames = counts.nFrames;
+    m_pacing.Rewind(counts.pacing);
 }
 
 bool CSweepRenderer::CoveredLess(SIZE& shown, SIZE& screen) const
@@ -424,7 +421,7 @@ void CSweepRenderer::ChainRebuilt()
     m_modeSeen = CurrentMode();
     // The new mode may refresh at another rate: the frames from here on are
     // judged against it.
-    m_counts.pacing.SetDisplayHz(MonitorFrequency(m_pDD));
+    m_pacing.SetDisplayHz(MonitorFrequency(m_pDD));
 }
 
 void CSweepRenderer::WaitAWhile(DWORD dwMs)
@@ -452,7 +449,10 @@ void CSweepRenderer::WaitForDisplay()
     LARGE_INTEGER from;
     QueryPerformanceCounter(&from);
     DWORD dwChecked = GetTickCount();
-    do
+    // Since when Restore has answered DDERR_WRONGMODE with the test window in front.
+    bool bWrongMode = false;
+    DWORD dwWrongModeSince = 0;
+    for (;;)
     {
         WaitAWhile(kLostRetryMs);
         const DWORD dwNow = GetTickCount();
@@ -463,22 +463,57 @@ void CSweepRenderer::WaitForDisplay()
             if (ModeChanged())
                 m_bModeChanged = true;
         }
-    } while (m_bRunning && !m_bModeChanged && m_chain.Primary()->Restore() != DD_OK);
+        if (!m_bRunning || m_bModeChanged)
+            break;
+        const HRESULT hr = m_chain.Primary()->Restore();
+        if (hr == DD_OK)
+            break;
+        // A mode changed and changed back between two looks leaves surfaces
+        // that Windows never restores, though the mode looks as it was. Wine
+        // answers so also while another window is in front, and restores
+        // once DirectDraw's focus window, the test window, is back there
+        // (ddraw_update_lost_surfaces): only a stretch with it in front counts.
+        if (hr != DDERR_WRONGMODE || GetForegroundWindow() != m_hTestWnd)
+            bWrongMode = false;
+        else if (!bWrongMode)
+        {
+            bWrongMode = true;
+            dwWrongModeSince = dwNow;
+        }
+        else if (dwNow - dwWrongModeSince >= kWrongModeRebuildMs)
+        {
+            m_bModeChanged = true;
+            break;
+        }
+    }
     LARGE_INTEGER to;
     QueryPerformanceCounter(&to);
-    m_counts.pacing.AddLostTime(from.QuadPart, to.QuadPart);
+    m_pacing.AddLostTime(from.QuadPart, to.QuadPart);
 }
 
 void CSweepRenderer::PumpKeys()
 {
     MSG msg;
-    while (PeekMessageW(&msg, m_hTestWnd, 0, 0, PM_REMOVE))
+    for (;;)
     {
+        const bool bTestWindow = PeekMessageW(&msg, m_hTestWnd, 0, 0, PM_REMOVE) != FALSE;
+        // Input for the program's other windows (the dialog, or whichever has
+        // the focus) is the run's too: a key there ends it, and nothing is
+        // delivered, to act once the run is over.
+        if (!bTestWindow && !TakeQueuedInput(msg))
+            return;
         // Anything else has been taken off the queue too: it is dropped, and the
         // pump ends until the next frame.
         if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+            return;
+        if (bTestWindow)
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        else
+        {
+            OnKeyDown(msg.message, msg.wParam, msg.lParam);
+        }
     }
 }

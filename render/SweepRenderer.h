@@ -12,7 +12,8 @@
 
 #include "display/DisplayDevice.h"
 #include "render/FlipChain.h"
-#include "render/FramePacing.h"
+#include "pacing/PacingRecord.h"
+#include "render/HeldKeySet.h"
 
 class CSweepRenderer
 {
@@ -29,12 +30,14 @@ public:
     // Colour-fills one rectangle of the back buffer; the result of the last request.
     HRESULT FillRect(RECT* pRect, DWORD dwColor);
 
-    // The low eight bits of nValue placed in the field dwMask of a pixel format.
-    static DWORD ScaleComponent(DWORD nValue, DWORD dwMask);
+    // The low eight bits of nValue placed in the field dwMask of a pixel
+    // format; the flip chain, which owns the pixel format, works it out.
+    static DWORD ScaleComponent(DWORD nValue, DWORD dwMask) { return CFlipChain::ScaleComponent(nValue, dwMask); }
 
     // Ends the run on any WM_KEYDOWN or WM_SYSKEYDOWN (F10, keys with Alt) but
-    // the auto-repeats of a key that was already down when the run began;
-    // every other message is left alone.
+    // the auto-repeats of a key that was already down when the run began,
+    // whichever of the program's windows it was for; every other message is
+    // left alone.
     void OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam);
     // WM_DISPLAYCHANGE, which comes for a change on any monitor: after the
     // frame the loop looks whether this monitor's rectangle or mode changed.
@@ -47,7 +50,7 @@ public:
     int GetHeight() const { return m_chain.Height(); }
     IDirectDrawSurface* GetPrimarySurface() const { return m_chain.Primary(); }
     // The pacing of the frames shown by the last RunFrames.
-    const CFramePacing& GetPacing() const { return m_counts.pacing; }
+    const CPacingRecord& GetPacing() const { return m_pacing; }
 
     // A run that ended because the surfaces could not be made again for a new
     // mode: the text of the box that says so, and the tick count when the
@@ -79,13 +82,15 @@ private:
         IDirectDraw* pDD1;
     };
 
-    // What a run counts, copied as a whole: taken back to the last look that
-    // found the mode unchanged when a change is noticed.
+    // What a run has counted by some moment: taken back to the last look
+    // that found the mode unchanged when a change is noticed.
     struct RunCounts
     {
-        DWORD nFrames = 0; // frames whose flip reached the screen
-        CFramePacing pacing;
+        DWORD nFrames; // frames whose flip reached the screen
+        CPacingRecord::Mark pacing;
     };
+    RunCounts Counts() const { return RunCounts{m_nFrames, m_pacing.GetMark()}; }
+    void TakeBack(const RunCounts& counts);
 
     // Undoes everything, then shows the box and throws.
     [[noreturn]] void Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result);
@@ -106,7 +111,9 @@ private:
     HRESULT RebuildChain(const wchar_t*& pszStep);
     // Puts the test window over the new rectangle and lays the frame out anew.
     void ChainRebuilt();
-    // Dispatches the test window's queued key-downs up to its first other message.
+    // Dispatches the test window's queued key-downs up to its first other
+    // message, then takes the input queued for the program's other windows in
+    // the same way: a key there ends the run too, and nothing of it is delivered.
     void PumpKeys();
     // Waits dwMs, taking the test window's keys whenever input comes; ends
     // early only when a key ends the run.
@@ -133,10 +140,11 @@ private:
     bool m_bRunning;
     bool m_bModeChanged;
     bool m_bLookNow; // a WM_DISPLAYCHANGE came: look at the mode after this frame
-    // The thread's key state as RunFrames began: which keys were held then.
-    BYTE m_abKeysAtStart[256] = {};
-    // The last run's counts and pacing.
-    RunCounts m_counts;
+    // The keys held as RunFrames began.
+    CHeldKeySet m_keysAtStart;
+    // The last run's count of frames shown, and its pacing.
+    DWORD m_nFrames;
+    CPacingRecord m_pacing;
 };
 
 LRESULT CALLBACK SweepWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -7,21 +7,19 @@
 #include "framework/DataExchange.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
+#include "pacing/PacingJudgement.h"
 #include "render/HeldKeyFilter.h"
 #include "render/SweepRenderer.h"
 #include "res/resource.h"
 #include "ui/DeviceEntryText.h"
 #include "ui/FieldNumber.h"
-#include "ui/PacingText.h"
+#include "ui/PacingLines.h"
 #include "ui/RateText.h"
 
 typedef MessageMapFor<CSweepDlg> SweepDlgMap;
 
 namespace
 {
-// WM_KEYDOWN's lParam: the key was already down, so this is an auto-repeat.
-const LPARAM kPreviousStateDown = 0x40000000;
-
 // The line that says the picture left part of the screen uncovered: Wine
 // keeps a program's surfaces at the first mode it saw, and only a new start
 // sees the new one.
@@ -33,48 +31,37 @@ std::wstring CoverageLine(SIZE shown, SIZE screen)
     return sz;
 }
 
-// However the Run command ends, the keys of the run stay with the run.
-class RunKeys
+// However the Run command ends, the input of the run stays with the run.
+class RunInput
 {
 public:
-    explicit RunKeys(CSweepDlg& dlg) : m_dlg(dlg) {}
-    ~RunKeys() { m_dlg.ForgetKeysOfRun(); }
-    RunKeys(const RunKeys&) = delete;
-    RunKeys& operator=(const RunKeys&) = delete;
+    explicit RunInput(CSweepDlg& dlg) : m_dlg(dlg) {}
+    ~RunInput() { m_dlg.ForgetInputOfRun(); }
+    RunInput(const RunInput&) = delete;
+    RunInput& operator=(const RunInput&) = delete;
 
 private:
     CSweepDlg& m_dlg;
 };
 
-// A control's device context with the control's own font selected, for
-// measuring its text; given back on destruction.
-class ControlTextDC
+// The dialog takes no input while the frames run: enabled, a click on it (on
+// another monitor, say) would take the foreground from the test window, and
+// what the user typed there would act once the run returned.
+class DisabledWhileRunning
 {
 public:
-    explicit ControlTextDC(HWND hWnd)
-        : m_hWnd(hWnd), m_hDC(GetDC(hWnd)),
-          m_hOldFont(SelectObject(m_hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hWnd, WM_GETFONT, 0, 0))))
+    explicit DisabledWhileRunning(HWND hDlg) : m_hDlg(hDlg), m_bDisabled(::EnableWindow(hDlg, FALSE) == FALSE) {}
+    ~DisabledWhileRunning()
     {
+        if (m_bDisabled)
+            ::EnableWindow(m_hDlg, TRUE);
     }
-    ~ControlTextDC()
-    {
-        SelectObject(m_hDC, m_hOldFont);
-        ReleaseDC(m_hWnd, m_hDC);
-    }
-    ControlTextDC(const ControlTextDC&) = delete;
-    ControlTextDC& operator=(const ControlTextDC&) = delete;
-
-    LONG Width(const std::string& strText) const
-    {
-        SIZE size = {};
-        GetTextExtentPoint32A(m_hDC, strText.c_str(), static_cast<int>(strText.size()), &size);
-        return size.cx;
-    }
+    DisabledWhileRunning(const DisabledWhileRunning&) = delete;
+    DisabledWhileRunning& operator=(const DisabledWhileRunning&) = delete;
 
 private:
-    HWND m_hWnd;
-    HDC m_hDC;
-    HGDIOBJ m_hOldFont;
+    HWND m_hDlg;
+    bool m_bDisabled;
 };
 }
 
@@ -199,11 +186,11 @@ void CSweepDlg::OnRun()
     if (nDevice >= m_devices.size())
         return;
 
-    const RunKeys keys(*this);
+    const RunInput input(*this);
     DWORD dwFrames = 0;
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
-    FramePacingSummary pacing = {};
+    PacingSummary pacing = {};
     std::optional<CSweepRenderer::RunFailure> failure;
     SIZE shown = {};
     SIZE screen = {};
@@ -211,6 +198,13 @@ void CSweepDlg::OnRun()
     try
     {
         CSweepRenderer renderer(m_devices[nDevice], AfxGetApp()->m_hInstance);
+        // Only once the set-up has worked: its failure box belongs to the
+        // dialog, which takes the activation back when the box goes only if
+        // it is enabled. Declared after the renderer, so that the dialog is
+        // enabled before the test window goes, for the same reason. By then
+        // the test window has the activation, so disabling takes no focus
+        // away: the dialog manager gives it back to the control that had it.
+        const DisabledWhileRunning disabled(m_hWnd);
         dwTick0 = GetTickCount();
         const DWORD nMultiplier = static_cast<DWORD>(FieldNumber(m_strMultiplier));
         const DWORD nDivider = static_cast<DWORD>(FieldNumber(m_strDivider));
@@ -225,7 +219,7 @@ void CSweepDlg::OnRun()
         const COLORREF crBackground = PackColour(nBackRed, nBackGreen, nBackBlue);
         dwFrames = renderer.RunFrames(nMultiplier, nDivider, nWidth, crBackground, crBar);
         dwTick1 = GetTickCount();
-        pacing = renderer.GetPacing().Summarize();
+        pacing = JudgePacing(renderer.GetPacing());
         // A run that the display ended: the lines tell of the part shown.
         failure = renderer.GetFailure();
         bCoveredLess = renderer.CoveredLess(shown, screen);
@@ -242,84 +236,35 @@ void CSweepDlg::OnRun()
     const DWORD dwElapsed = ElapsedTicks(dwTick0, dwTick1);
     const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
     m_strRate = strLine.c_str();
-    m_strPacing = PacingText(pacing).c_str();
+    m_strPacing = PacingLinesFor(::GetDlgItem(m_hWnd, IDC_PACING), pacing).c_str();
     m_strCoverage = bCoveredLess ? CoverageLine(shown, screen).c_str() : L"";
     UpdateData(FALSE);
     if (failure.has_value())
     {
         // Over the lines, which stay; the keys of the run are no answer to it.
-        ForgetKeysOfRun();
+        ForgetInputOfRun();
         const CHeldKeyFilter heldKeys;
         ::MessageBoxW(m_hWnd, failure->strText.c_str(), L"Error", MB_OK);
     }
 }
 
-std::string CSweepDlg::PacingText(const FramePacingSummary& pacing) const
+void CSweepDlg::ForgetInputOfRun()
 {
-    const HWND hPacing = ::GetDlgItem(m_hWnd, IDC_PACING);
-    RECT rc = {};
-    ::GetClientRect(hPacing, &rc);
-    const ControlTextDC dc(hPacing);
-    return BreakBetweenClauses(PacingClauses(pacing),
-                               [&](const std::string& strLine) { return dc.Width(strLine) <= rc.right; });
-}
-
-void CSweepDlg::ForgetKeysOfRun()
-{
-    // Typed while the test window was up, or on the way back: not for the
-    // dialog, where a held Escape would close it and a held Enter run again.
+    // Typed or clicked while the test window was up, or on the way back: not
+    // for the dialog, where a held Escape would close it and a held Enter, or
+    // a click on Run, run again.
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+    while (TakeQueuedInput(msg))
     {
     }
-    BYTE abState[256] = {};
-    GetKeyboardState(abState);
-    for (size_t i = 0; i < 256; ++i)
-        m_abHeldFromRun[i] = (abState[i] & 0x80) != 0;
-    // Key messages name Shift, Ctrl and Alt, never their left or right key:
-    // a fresh press of Alt could not give VK_LMENU back.
-    for (size_t i = VK_LSHIFT; i <= VK_RMENU; ++i)
-        m_abHeldFromRun[i] = false;
+    m_keysFromRun.Note();
 }
 
 BOOL CSweepDlg::PreTranslateMessage(MSG* pMsg)
 {
-    if (IsKeyOfRun(*pMsg))
+    if (m_keysFromRun.Drops(*pMsg))
         return TRUE;
     return CDialog::PreTranslateMessage(pMsg);
-}
-
-bool CSweepDlg::IsKeyOfRun(const MSG& msg)
-{
-    const bool bDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-    const bool bUp = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
-    // A window manager makes its own close of Alt+F4 and posts it as a
-    // system command.
-    const bool bClose = msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE;
-    if ((bDown || bUp) && msg.wParam < 256 && m_abHeldFromRun[msg.wParam])
-    {
-        // Its auto-repeats belong to the run; its coming up ends that. A press
-        // that is no repeat means it came up unseen: it is the user's again.
-        if (bUp || (msg.lParam & kPreviousStateDown) == 0)
-            m_abHeldFromRun[msg.wParam] = false;
-        return bUp || (msg.lParam & kPreviousStateDown) != 0;
-    }
-    // Another key, or a close, while a key of the run is still down makes a
-    // combination with it (Alt held from the run, then F4): not for the dialog.
-    return (bDown || bUp || bClose) && IsKeyOfRunDown();
-}
-
-bool CSweepDlg::IsKeyOfRunDown()
-{
-    bool bAny = false;
-    for (int nKey = 0; nKey < 256; ++nKey)
-    {
-        // The state as of the message at hand; up means it came up unseen.
-        if (m_abHeldFromRun[nKey] && (GetKeyState(nKey) & 0x8000) == 0)
-            m_abHeldFromRun[nKey] = false;
-        bAny = bAny || m_abHeldFromRun[nKey];
-    }
-    return bAny;
 }
 
 void CSweepDlg::OnKillFocusMultiplier()

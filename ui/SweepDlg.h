@@ -11,7 +11,8 @@
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/String.h"
-#include "render/FramePacing.h"
+#include "pacing/PacingSummary.h"
+#include "render/HeldKeySet.h"
 
 class CSweepDlg : public CDialog
 {
@@ -38,11 +39,11 @@ public:
     CString m_strDevice;
     HICON m_hIcon;
 
-    // After a run: drops the keyboard input queued meanwhile, and notes the
-    // keys still held: until each comes up, the dialog ignores their
-    // auto-repeats and every combination made with them, a window manager's
-    // close among them.
-    void ForgetKeysOfRun();
+    // After a run: drops the keyboard and mouse input queued meanwhile, and
+    // notes the keys still held: until each comes up, the dialog ignores
+    // their auto-repeats and every combination made with them, a window
+    // manager's close among them.
+    void ForgetInputOfRun();
 
 protected:
     static const MessageMapEntry s_messageEntries[];
@@ -70,16 +71,8 @@ protected:
     void ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum);
 
 private:
-    // The pacing line, broken between clauses where the line control would
-    // otherwise wrap inside one.
-    std::string PacingText(const FramePacingSummary& pacing) const;
-    // Whether the message is a key message of a key held since the last run,
-    // not meant for the dialog.
-    bool IsKeyOfRun(const MSG& msg);
-    // Whether a key held since the last run is still down.
-    bool IsKeyOfRunDown();
-
-    bool m_abHeldFromRun[256] = {};
+    // The keys held as the last run ended.
+    CHeldKeySet m_keysFromRun;
 };
 
 #endif

@@ -6,10 +6,13 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "pacing/PacingSummary.h"
 #include "res/resource.h"
+#include "ui/PacingLines.h"
 
 namespace
 {
@@ -45,9 +48,9 @@ const ExpectedControl kControls[] = {
     {-1, L"Static", L"Bar speed divider (frames/pixel)", {6, 30, 114, 42}, kLabel},
     {1010, L"Static", L"Rendered frames/sec on last run:", {6, 102, 168, 114}, kLabel},
     {-1, L"Static", L"Display device", {6, 6, 114, 18}, kLabel},
-    // The pacing line takes up to five lines, broken between its clauses.
-    {1012, L"Static", L"", {6, 114, 216, 156}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
-    {1013, L"Static", L"", {6, 157, 216, 173}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    // The pacing line takes up to ten lines, broken between its clauses.
+    {1012, L"Static", L"", {6, 114, 216, 194}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    {1013, L"Static", L"", {6, 195, 216, 211}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
 };
 const size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 
@@ -107,6 +110,58 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT uMsg, WPARAM, LPARAM)
 {
     return uMsg == WM_INITDIALOG ? TRUE : FALSE;
 }
+
+// The widest each verdict's words can be: every count and time at its largest.
+PacingSegment Widest(PacingVerdict verdict, bool bGivenFits, DWORD nGivenHz)
+{
+    PacingSegment segment = {};
+    segment.verdict = verdict;
+    segment.nGivenHz = nGivenHz;
+    segment.bGivenFits = bGivenFits;
+    segment.nIntervals = segment.nHeld = segment.nRepeated = segment.nEarly = segment.nLate = 4294967295u;
+    segment.dRefreshHz = 388.88;
+    segment.nDecimals = 2;
+    segment.bAtLeast = true;
+    segment.dTypicalMs = 8888.888;
+    segment.dTypicalHz = 888.88;
+    return segment;
+}
+
+// Runs of one refresh and of four, each part in the widest words it can have.
+std::vector<PacingSummary> WidestSummaries()
+{
+    const PacingSegment kinds[] = {
+        Widest(PacingVerdict::Tied, true, 1000),          Widest(PacingVerdict::Tied, false, 1000),
+        Widest(PacingVerdict::Tied, false, 0),            Widest(PacingVerdict::NotTied, true, 1000),
+        Widest(PacingVerdict::RefreshUnknown, false, 1000), Widest(PacingVerdict::RefreshUnknown, false, 0),
+    };
+    std::vector<PacingSummary> summaries;
+    for (const PacingSegment& kind : kinds)
+    {
+        for (unsigned nSegments : {1u, kMaxPacingSegments})
+        {
+            PacingSummary summary = {};
+            summary.nFrames = summary.nIntervals = 4294967295u;
+            summary.nSegments = nSegments;
+            for (unsigned i = 0; i < nSegments; ++i)
+                summary.aSegments[i] = kind;
+            summary.dLongestMs = 4294967295.0;
+            summary.dLostSeconds = 4294967.29;
+            summaries.push_back(summary);
+        }
+    }
+    return summaries;
+}
+
+// How tall the text stands in the control's width, as the static control
+// draws it.
+LONG TextHeight(HDC hDC, const std::string& strText, LONG nWidth)
+{
+    RECT rc = {0, 0, nWidth, 0};
+    DrawTextA(hDC, strText.c_str(), static_cast<int>(strText.size()), &rc,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    return rc.bottom;
+}
 }
 
 TEST(DialogTemplate, HeaderIsTheExtendedTemplateWithCaptionFontAndStyles)
@@ -124,7 +179,7 @@ TEST(DialogTemplate, HeaderIsTheExtendedTemplateWithCaptionFontAndStyles)
     EXPECT_EQ(0, r.Short()) << "x";
     EXPECT_EQ(0, r.Short()) << "y";
     EXPECT_EQ(222, r.Short()) << "width";
-    EXPECT_EQ(180, r.Short()) << "height";
+    EXPECT_EQ(218, r.Short()) << "height";
     EXPECT_EQ("", Narrow(r.TextOrOrdinal())) << "menu";
     EXPECT_EQ("", Narrow(r.TextOrOrdinal())) << "window class";
     EXPECT_EQ("Quillaby", Narrow(r.Text())) << "caption";
@@ -226,6 +281,69 @@ TEST(DialogTemplate, LiveDialogHasEveryControlInOrderAtItsPixelPosition)
         }
     }
     EXPECT_EQ(kControlCount, n) << "control count";
+    DestroyWindow(hDlg);
+}
+
+TEST(DialogTemplate, ThePacingLineFitsItsControlAtTheWidestTheWordsMake)
+{
+    HWND hDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SWEEP_DIALOG), nullptr,
+                                   &QuietDialogProc, 0);
+    ASSERT_NE(nullptr, hDlg) << "CreateDialogParamW failed, error " << GetLastError();
+    const HWND hPacing = GetDlgItem(hDlg, IDC_PACING);
+    RECT rcPacing = {};
+    GetClientRect(hPacing, &rcPacing);
+    HDC hDC = GetDC(hPacing);
+    const HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hPacing, WM_GETFONT, 0, 0)));
+
+    // At 144 DPI the template's 8-point face is 16 pixels high, and dialog
+    // units follow that font's average character.
+    LOGFONTW lf = {};
+    lf.lfHeight = -MulDiv(8, 144, 72);
+    lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    HFONT h144 = CreateFontIndirectW(&lf);
+    HDC h144DC = CreateCompatibleDC(hDC);
+    const HGDIOBJ hOld144 = SelectObject(h144DC, h144);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(h144DC, &tm);
+    SIZE abc = {};
+    GetTextExtentPoint32W(h144DC, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &abc);
+    const LONG nBaseX = (abc.cx / 26 + 1) / 2;
+    RECT rcUnits = {0, 0, 4, 8};
+    MapDialogRect(hDlg, &rcUnits);
+    const LONG nWidth144 = MulDiv(rcPacing.right, nBaseX, rcUnits.right);
+    const LONG nHeight144 = MulDiv(rcPacing.bottom, tm.tmHeight, rcUnits.bottom);
+
+    std::string strWidest;
+    for (const PacingSummary& summary : WidestSummaries())
+    {
+        const std::string strText = PacingLinesFor(hPacing, summary);
+        if (strText.size() > strWidest.size())
+            strWidest = strText;
+        EXPECT_LE(TextHeight(hDC, strText, rcPacing.right), rcPacing.bottom)
+            << "at 96 DPI, in a control of " << rcPacing.right << " x " << rcPacing.bottom << ":\n" << strText;
+        const std::string str144 = PacingLinesIn(h144DC, nWidth144, summary);
+        EXPECT_LE(TextHeight(h144DC, str144, nWidth144), nHeight144)
+            << "at 144 DPI, in a control of " << nWidth144 << " x " << nHeight144 << ":\n" << str144;
+    }
+    // QB_SHOW_WIDEST=seconds leaves the dialog up with the widest line, to be
+    // captured.
+    if (const char* pszShow = std::getenv("QB_SHOW_WIDEST"))
+    {
+        SetWindowTextA(hPacing, strWidest.c_str());
+        const DWORD dwUntil = GetTickCount() + 1000 * static_cast<DWORD>(std::atoi(pszShow));
+        MSG msg;
+        while (GetTickCount() < dwUntil)
+        {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            Sleep(20);
+        }
+    }
+    SelectObject(h144DC, hOld144);
+    DeleteDC(h144DC);
+    DeleteObject(h144);
+    SelectObject(hDC, hOld);
+    ReleaseDC(hPacing, hDC);
     DestroyWindow(hDlg);
 }
 

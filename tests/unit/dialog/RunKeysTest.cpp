@@ -61,6 +61,13 @@ TEST(RunKeys, InputQueuedForTheDialogDuringTheRunIsDropped)
         PostMessageW(pDlg->m_hWnd, WM_KEYDOWN, VK_ESCAPE, kKeyPressed);
         PostMessageW(hRun, WM_KEYDOWN, VK_RETURN, kKeyPressed);
         PostMessageW(hRun, WM_CHAR, VK_RETURN, kKeyPressed);
+        // A click on Run, which would run again once this run is over (and
+        // again in that run).
+        if (FakeDDCount(FakeDDMethod::DirectDrawCreate) == 1)
+        {
+            PostMessageW(hRun, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            PostMessageW(hRun, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        }
         PostMessageW(g_hRendererWnd, WM_KEYDOWN, VK_SPACE, kKeyPressed);
     });
     CSweepDlg dlg;

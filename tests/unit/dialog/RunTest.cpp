@@ -8,6 +8,7 @@
 
 #include "SweepTestApp.h"
 #include "fakes/FakeDirectDraw.h"
+#include "render/SweepRenderer.h"
 #include "res/resource.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/ModalDriver.h"
@@ -182,8 +183,8 @@ TEST(RunCommand, PacingLineFollowsTheRun)
         ++i;
     }
     EXPECT_NE(strOneLine, strPacing) << "a line that long is broken";
-    const std::regex pattern("Frame pacing: [0-9]+\\.[0-9]{3} ms \\([0-9]+\\.[0-9]{2} Hz\\), "
-                             ".*longest [0-9]+\\.[0-9] ms; faster than the display's 75 Hz: not tied to its refresh");
+    const std::regex pattern("Frame pacing: display 75 Hz, frames every [0-9]+\\.[0-9]{3} ms \\([0-9]+\\.[0-9]{2} Hz\\), "
+                             "not tied to its refresh, .*longest [0-9]+\\.[0-9] ms");
     EXPECT_TRUE(std::regex_match(strOneLine, pattern)) << strOneLine;
 }
 
@@ -262,4 +263,55 @@ TEST(RunCommand, WithNoDeviceRunDoesNothing)
     EXPECT_EQ("Rendered frames/sec on last run:", strRate);
     EXPECT_EQ(0u, boxes.Boxes().size());
     EXPECT_FALSE(ClassRegistered());
+}
+
+TEST(RunCommand, TheDialogTakesNoInputWhileTheFramesRunAndIsBackAsItWasAfter)
+{
+    // Each way out of a run: a key, a failed set-up, and the surfaces lost
+    // and never made again (the mode unchanged) until the rebuild gives up.
+    enum End { kKey, kSetUpFails, kRebuildFails };
+    for (const End end : {kKey, kSetUpFails, kRebuildFails})
+    {
+        ScriptDevices({{"Main", OriginMonitor()}});
+        ResetFakeDirectDraw();
+        g_fakeDDScript.hrCreate = end == kSetUpFails ? DDERR_GENERIC : DD_OK;
+        CSweepDlg dlg;
+        MessageBoxCatcher boxes;
+        std::string strEnabledAtFlips;
+        g_fakeDDScript.onCall = [&](const FakeDDCall& call) {
+            if (call.method != FakeDDMethod::Flip)
+                return;
+            strEnabledAtFlips += IsWindowEnabled(dlg.m_hWnd) ? "1" : "0";
+            if (end == kKey && FakeDDCount(FakeDDMethod::Flip) == 2)
+                PostMessageW(g_hRendererWnd, WM_KEYDOWN, VK_SPACE, 1);
+            if (end == kRebuildFails && FakeDDCount(FakeDDMethod::Flip) == 1)
+            {
+                g_pRenderer->SetRebuildLimit(200);
+                g_fakeDDScript.flip.hrThen = DDERR_SURFACELOST;
+                g_fakeDDScript.restore.hrThen = DDERR_WRONGMODE;
+                g_fakeDDScript.hrCreateSurface = DDERR_GENERIC;
+            }
+        };
+        HWND hGreen = nullptr, hFocus = nullptr;
+        bool bEnabled = false;
+        RunModal(dlg, {[&] {
+            // Run's command with the focus elsewhere: a click would move it to Run.
+            hGreen = GetDlgItem(dlg.m_hWnd, IDC_BAR_GREEN);
+            SetFocus(hGreen);
+            const LPARAM lRun = reinterpret_cast<LPARAM>(GetDlgItem(dlg.m_hWnd, IDC_RUN));
+            SendMessageW(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_RUN, BN_CLICKED), lRun);
+            bEnabled = IsWindowEnabled(dlg.m_hWnd) != FALSE;
+            hFocus = GetFocus();
+            CloseLater(dlg);
+        }});
+        g_fakeDDScript.onCall = nullptr;
+
+        EXPECT_EQ(end != kSetUpFails, !strEnabledAtFlips.empty()) << end << ": frames drawn";
+        EXPECT_EQ(std::string(strEnabledAtFlips.size(), '0'), strEnabledAtFlips) << end << ": enabled at each flip";
+        EXPECT_EQ(end == kKey ? 0u : 1u, boxes.Boxes().size()) << end << ": error boxes";
+        EXPECT_TRUE(bEnabled) << end << ": the dialog after the run";
+        // The focus back in the dialog: it is the active window again.
+        EXPECT_EQ(hGreen, hFocus) << end << ": the focus after the run";
+        EXPECT_EQ("", FakeDDLeaks()) << end;
+    }
 }

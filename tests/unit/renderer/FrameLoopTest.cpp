@@ -413,7 +413,7 @@ TEST_P(Flips, RestoreALostSurfaceAndCountOnlyTheFramesShown)
         }
     }
     EXPECT_EQ(6u * c.nDrawn, CallsFrom(m_nFrom, M::Blt).size()) << c.pszName << ": six fills per frame drawn";
-    EXPECT_EQ(c.nExpectedFrames, m_pRenderer->GetPacing().Summarize().nFrames) << c.pszName << ": frames timed";
+    EXPECT_EQ(c.nExpectedFrames, m_pRenderer->GetPacing().Frames()) << c.pszName << ": frames timed";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -490,7 +490,7 @@ TEST_F(FrameLoopTest, WhileTheDisplayIsLostTheLoopWaitsInsteadOfSpinning)
     g_fakeDDScript.onCall = nullptr;
 
     EXPECT_EQ(1u, nFrames) << "only the frame after the display came back was shown";
-    const double dLost = m_pRenderer->GetPacing().Summarize().dLostSeconds;
+    const double dLost = JudgePacing(m_pRenderer->GetPacing()).dLostSeconds;
     EXPECT_GE(dLost, kLostMs / 1000.0 - 0.02) << "seconds lost";
     EXPECT_LE(dLost, kLostMs / 1000.0 + 0.5) << "seconds lost";
     // A try every 10 ms at the most; a loop that spins makes thousands.
@@ -545,7 +545,7 @@ TEST_F(FrameLoopTest, AFlipThatKeepsFailingIsWaitedOutAsALostDisplay)
     // Each failed flip waits as for a lost display; what lies between two
     // waits (the fills, the next flip) is not lost time, and a busy machine
     // makes it longer, so only half of the stretch is sure to count.
-    const double dLost = m_pRenderer->GetPacing().Summarize().dLostSeconds;
+    const double dLost = JudgePacing(m_pRenderer->GetPacing()).dLostSeconds;
     EXPECT_GE(dLost, kFailingMs / 2000.0) << "seconds lost";
     EXPECT_LE(dLost, dRunSeconds) << "seconds lost, against the run's " << dRunSeconds << " s";
 }
@@ -586,7 +586,7 @@ TEST_F(FrameLoopTest, TheDisplaysRefreshIsAskedOnceBeforeTheFirstFrame)
             got.push_back(FakeDDCalls()[i].method);
         EXPECT_EQ(1, std::count(got.begin(), got.end(), M::GetMonitorFrequency)) << strCase << ": before the fills";
         EXPECT_EQ(1, FakeDDCount(M::GetMonitorFrequency)) << strCase;
-        EXPECT_EQ(c.nKept, m_pRenderer->GetPacing().Summarize().aSegments[0].nDisplayHz) << strCase;
+        EXPECT_EQ(c.nKept, m_pRenderer->GetPacing().SegmentHz(0)) << strCase;
     }
 }
 
@@ -693,14 +693,57 @@ TEST_F(FrameLoopTest, SeveralKeyDownsAreAllDispatchedInOnePump)
     EXPECT_EQ(0, CountMessages(left, WM_MOUSEMOVE, 'A')) << "the message after the key-downs was not taken";
 }
 
-TEST_F(FrameLoopTest, ThePumpTakesOnlyTheTestWindowsMessages)
+namespace
 {
-    Open(k640);
-    HWND hOther = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, m_hInst, nullptr);
-    ASSERT_TRUE(hOther != nullptr);
-    PostMessageW(hOther, WM_KEYDOWN, VK_F5, 0);
-    PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, 0);
-    EXPECT_EQ(1u, m_pRenderer->RunFrames(1, 0, 10, 0, 0));
-    EXPECT_EQ(1, CountMessages(TakeQueued(hOther), WM_KEYDOWN)) << "another window's message was taken";
+// Counts what reaches a window of the program other than the test window.
+UINT s_uWatched = 0;
+int s_nDelivered = 0;
+LRESULT CALLBACK CountingProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    s_nDelivered += uMsg == s_uWatched ? 1 : 0;
+    return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+}
+
+TEST_F(FrameLoopTest, InputForAnotherWindowIsTheRunsAndNeverDelivered)
+{
+    // nFrames: 1 when the message ends the run, else the fake's key at flip 3 does.
+    const struct
+    {
+        const char* pszName;
+        UINT uMsg;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool bEnterHeld;
+        DWORD nFrames;
+        int nLeft;
+    } kCases[] = {
+        {"key-down", WM_KEYDOWN, VK_F5, kKeyPressed, false, 1, 0},
+        {"system key", WM_SYSKEYDOWN, VK_F10, 0x00440001, false, 1, 0},
+        {"repeat of a key held before the run", WM_KEYDOWN, VK_RETURN, kKeyRepeated, true, 3, 0},
+        {"key-up", WM_KEYUP, VK_F5, kKeyReleased, false, 3, 0},
+        {"click", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), false, 3, 0},
+        {"click on the close box", WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(5, 5), false, 3, 0},
+        {"no input: it waits", WM_USER + 7, 0, 0, false, 3, 1},
+    };
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = &CountingProc;
+    wc.hInstance = m_hInst;
+    wc.lpszClassName = L"QuillabyOther";
+    RegisterClassW(&wc);
+    HWND hOther = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, m_hInst, nullptr);
+    for (const auto& c : kCases)
+    {
+        Open(k640);
+        const HeldKeys held(c.bEnterHeld ? std::vector<BYTE>{VK_RETURN} : std::vector<BYTE>{});
+        s_uWatched = c.uMsg;
+        s_nDelivered = 0;
+        PostMessageW(hOther, c.uMsg, c.wParam, c.lParam);
+        EXPECT_EQ(c.nFrames, RunUntilFlip(3, 1, 0, 10)) << c.pszName;
+        EXPECT_EQ(c.nLeft, CountMessages(TakeQueued(hOther), c.uMsg, c.wParam)) << c.pszName << ": left queued";
+        EXPECT_EQ(0, s_nDelivered) << c.pszName << ": delivered";
+        m_pRenderer.reset();
+    }
     DestroyWindow(hOther);
+    UnregisterClassW(wc.lpszClassName, m_hInst);
 }

@@ -137,7 +137,7 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     // The frames since the last look that found the mode unchanged count as
     // nothing shown, and so does the rebuild.
     EXPECT_EQ(c.nExpected, nFrames) << c.pszName;
-    const FramePacingSummary pacing = pRenderer->GetPacing().Summarize();
+    const PacingSummary pacing = JudgePacing(pRenderer->GetPacing());
     EXPECT_EQ(nFrames, pacing.nFrames) << c.pszName << ": the pacing record is taken back too";
     const bool bLost = (bChange && c.nFailMs != kUntilTheLimit) || c.sign == Sign::LostFlips;
     EXPECT_EQ(bLost, pacing.dLostSeconds > 0.0)
@@ -179,7 +179,7 @@ TEST_P(ModeChange, RebuildsOnceAndLaysOutTheNextFrameForTheNewSize)
     }
     // The new mode's refresh is asked for, and its frames judged apart.
     EXPECT_EQ(bRebuilt ? 2u : 1u, pacing.nSegments) << c.pszName;
-    EXPECT_EQ(bRebuilt ? 75u : 60u, pacing.aSegments[pacing.nSegments - 1].nDisplayHz) << c.pszName;
+    EXPECT_EQ(bRebuilt ? 75u : 60u, pacing.aSegments[pacing.nSegments - 1].nGivenHz) << c.pszName;
     if (bRebuilt)
     {
         // Inside the part of the surface that the monitor shows; the bar keeps
@@ -224,3 +224,48 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"FlipsLostWhileRestoresWork", Sign::LostFlips, kSmaller, {800, 600}, &FakeFormat32, 0, 3},
                       ModeCase{"SysKeyEndsTheRun", Sign::SysKey, kSmaller, {800, 600}, &FakeFormat32, 0, 4}),
     [](const ::testing::TestParamInfo<ModeCase>& info) { return info.param.pszName; });
+
+// From the third flip on the surfaces are lost and Restore answers
+// DDERR_WRONGMODE while the monitor looks as it was: a mode changed and
+// changed back between two looks, or another window holding the display.
+TEST_F(RendererTest, AWrongModeStretchBringsOneRebuildOnlyWithTheTestWindowInFront)
+{
+    for (const bool bOtherInFront : {false, true})
+    {
+        std::unique_ptr<CSweepRenderer> pRenderer = Construct(DeviceOn(RECT{0, 0, 800, 600}));
+        ASSERT_TRUE(pRenderer != nullptr);
+        const HWND hWnd = pRenderer->GetTestWindow();
+        HWND hFront = nullptr;
+        DWORD dwWrongSince = 0;
+        g_fakeDDScript.onCall = [&](const FakeDDCall& call) {
+            if (call.method == M::Flip && FakeDDCount(M::Flip) == 3)
+            {
+                g_fakeDDScript.flip.hrThen = DDERR_SURFACELOST;
+                g_fakeDDScript.restore.hrThen = DDERR_WRONGMODE;
+                dwWrongSince = GetTickCount();
+                if (bOtherInFront)
+                    hFront = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9,
+                                             nullptr, nullptr, nullptr, nullptr);
+                SetForegroundWindow(bOtherInFront ? hFront : hWnd);
+            }
+            if (call.method == M::CreateSurface)
+                g_fakeDDScript.flip.hrThen = DD_OK;
+            // A frame on the new chain, or twice the stretch that brings a rebuild.
+            if ((call.method == M::Flip && call.nInstance == 1)
+                || (call.method == M::Restore && GetTickCount() - dwWrongSince >= 2000))
+                PostMessageW(hWnd, WM_KEYDOWN, VK_SPACE, 1);
+        };
+        const size_t nFrom = FakeDDCalls().size();
+        pRenderer->RunFrames(1, 0, 20, 0, 0x00FFFFFF);
+        g_fakeDDScript.onCall = nullptr;
+        const char* pszCase = bOtherInFront ? "another window in front" : "the mode changed back";
+        EXPECT_EQ(bOtherInFront ? 0u : 1u, CallsFrom(nFrom, M::CreateSurface).size()) << pszCase << ": rebuilds";
+        EXPECT_GE(JudgePacing(pRenderer->GetPacing()).dLostSeconds, 1.0) << pszCase << ": seconds lost";
+        EXPECT_FALSE(pRenderer->GetFailure().has_value()) << pszCase;
+        if (hFront != nullptr)
+            DestroyWindow(hFront);
+        pRenderer.reset();
+        EXPECT_EQ("", FakeDDLeaks()) << pszCase;
+        ResetFakeDirectDraw();
+    }
+}

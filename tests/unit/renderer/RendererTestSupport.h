@@ -12,6 +12,7 @@
 
 #include "display/DisplayDevice.h"
 #include "fakes/FakeDirectDraw.h"
+#include "pacing/PacingJudgement.h"
 #include "render/SweepRenderer.h"
 #include "support/ForcedMonitor.h"
 

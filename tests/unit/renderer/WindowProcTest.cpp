@@ -46,11 +46,17 @@ TEST_P(WindowProcKey, ClearsTheFlagAndPostsOneClose)
     EXPECT_EQ(0, lResult) << k.pszName << ": DefWindowProcW's answer";
     EXPECT_FALSE(m_pRenderer->IsRunning()) << k.pszName;
 
+    // Wine may queue messages of its own for the window meanwhile (a mouse
+    // move made up for a window under the pointer): only the close counts.
     const std::vector<MSG> queued = TakeQueued(m_hWnd);
-    ASSERT_EQ(1u, queued.size()) << k.pszName << ": messages queued for the test window";
-    EXPECT_EQ(static_cast<UINT>(WM_CLOSE), queued[0].message);
-    EXPECT_EQ(0u, queued[0].wParam);
-    EXPECT_EQ(0, queued[0].lParam);
+    EXPECT_EQ(1, CountMessages(queued, WM_CLOSE, 0)) << k.pszName << ": closes queued for the test window";
+    for (const MSG& msg : queued)
+    {
+        if (msg.message == WM_CLOSE)
+        {
+            EXPECT_EQ(0, msg.lParam) << k.pszName;
+        }
+    }
     EXPECT_TRUE(IsWindow(m_hWnd)) << "the window is the destructor's to destroy";
 }
 

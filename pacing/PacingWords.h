@@ -1,21 +1,22 @@
-// The pacing line that the dialog shows under the rate line after a run.
-#ifndef QUILLABY_UI_PACINGTEXT_H
-#define QUILLABY_UI_PACINGTEXT_H
+// The pacing line that the dialog shows under the rate line after a run, in
+// words read off the judged summary.
+#ifndef QUILLABY_PACING_PACINGWORDS_H
+#define QUILLABY_PACING_PACINGWORDS_H
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "render/FramePacing.h"
+#include "pacing/PacingSummary.h"
 
 // The line as clauses, formatted the C way: "Frame pacing: display 59.94 Hz",
 // ", 3 of 599 frames held for 2+ refreshes (4 refreshes repeated)",
 // ", longest 50.1 ms". Each clause after the first begins with its separator,
-// ", " or "; ".
-std::vector<std::string> PacingClauses(const FramePacingSummary& pacing);
+// ", " or "; ", or with " (" for one in brackets.
+std::vector<std::string> PacingClauses(const PacingSummary& pacing);
 
 // The clauses on one line.
-std::string FormatPacingLine(const FramePacingSummary& pacing);
+std::string FormatPacingLine(const PacingSummary& pacing);
 
 // The clauses on as few lines as fit, broken only between two clauses, after
 // the separator's comma or semicolon: a static control left to wrap the line

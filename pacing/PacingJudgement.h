@@ -1,0 +1,12 @@
+// The judgement of a run's pacing record: each interval between two frames
+// shown laid against the display's refresh, and a verdict for each stretch of
+// one refresh. Worked out once, after the run.
+#ifndef QUILLABY_PACING_PACINGJUDGEMENT_H
+#define QUILLABY_PACING_PACINGJUDGEMENT_H
+
+#include "pacing/PacingRecord.h"
+#include "pacing/PacingSummary.h"
+
+PacingSummary JudgePacing(const CPacingRecord& record);
+
+#endif

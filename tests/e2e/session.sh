@@ -442,12 +442,13 @@ qb_vblank_summary() {
 }
 
 # The held frames and refreshes repeated that a pacing line gives, as "N K":
-# "0 0" for a line with no late frames.
+# "0 0" for a line with none held.
 qb_pacing_held() {
   local counts
-  counts=$(printf '%s' "$1" | sed -n -E 's/.*, ([0-9]+) of [0-9]+ frames? held for 2\+ refreshes \(([0-9]+) refreshe?s? repeated\).*/\1 \2/p')
+  counts=$(printf '%s' "$1" |
+    sed -n -E 's/.*, (at least )?([0-9]+) of [0-9]+ frames? held for 2\+ refreshes *\(([0-9]+) refreshe?s? repeated\).*/\2 \3/p')
   if [ -n "$counts" ]; then echo "$counts"
-  elif printf '%s' "$1" | grep -q ', no late frames'; then echo "0 0"
+  elif printf '%s' "$1" | grep -q -E ', (no late frames|no frame held for 2\+ refreshes)'; then echo "0 0"
   else echo "none none"
   fi
 }

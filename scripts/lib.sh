@@ -18,8 +18,9 @@ QB_PACKAGES="cmake ccache g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest win
 # What Wine's X11 driver and Direct3D load at run time, which wine64 only
 # recommends. The rest of what apt would recommend (Wine's sound, video and
 # scanner libraries, GTK, Vulkan, ImageMagick's extra formats, more fonts:
-# half of the packages) nothing here uses, so it is not installed.
-QB_X_GL_PACKAGES="libgl1 libglx-mesa0 libgl1-mesa-dri libxrandr2 libxi6 libxcursor1 libxinerama1 libxrender1 libxcomposite1 libxfixes3 libxxf86vm1"
+# half of the packages) nothing here uses, so it is not installed. The tests'
+# clock (tests/vblank) is linked against glvnd's libGLX and libOpenGL.
+QB_X_GL_PACKAGES="libgl1 libglx0 libopengl0 libglx-mesa0 libgl1-mesa-dri libxrandr2 libxi6 libxcursor1 libxinerama1 libxrender1 libxcomposite1 libxfixes3 libxxf86vm1"
 QB_PACKAGES="$QB_PACKAGES $QB_X_GL_PACKAGES"
 # The tests' other desktops: a window manager, and Xorg's dummy driver for two
 # monitors side by side (set up with xrandr); the host's C compiler for the

@@ -18,11 +18,19 @@ QB_PACKAGES="cmake ccache g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest win
 # What Wine's X11 driver and Direct3D load at run time, which wine64 only
 # recommends. The rest of what apt would recommend (Wine's sound, video and
 # scanner libraries, GTK, Vulkan, ImageMagick's extra formats, more fonts:
-# half of the packages) nothing here uses, so it is not installed.
-QB_PACKAGES="$QB_PACKAGES libgl1-mesa-dri libxrandr2 libxi6 libxcursor1 libxinerama1 libxrender1 libxcomposite1 libxfixes3 libxxf86vm1"
+# half of the packages) nothing here uses, so it is not installed. The tests'
+# clock (tests/vblank) is linked against glvnd's libGLX and libOpenGL.
+QB_X_GL_PACKAGES="libgl1 libglx0 libopengl0 libglx-mesa0 libgl1-mesa-dri libxrandr2 libxi6 libxcursor1 libxinerama1 libxrender1 libxcomposite1 libxfixes3 libxxf86vm1"
+QB_PACKAGES="$QB_PACKAGES $QB_X_GL_PACKAGES"
 # The tests' other desktops: a window manager, and Xorg's dummy driver for two
-# monitors side by side (set up with xrandr).
-QB_TEST_PACKAGES="openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils"
+# monitors side by side (set up with xrandr); the host's C compiler for the
+# paced slots' clock (tests/vblank).
+QB_TEST_PACKAGES="openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils gcc libc6-dev"
+# Where the shipped 32-bit program runs: Wine's 32-bit loader and the i386
+# counterparts of the X and GL libraries above, without which 32-bit Wine
+# sees one monitor, misses every mode change and has no GL; and the compiler's
+# 32-bit half for the clock.
+QB_PACKAGES32="wine32:i386 $(printf '%s:i386 ' $QB_X_GL_PACKAGES)gcc-multilib"
 
 qb_as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
@@ -58,20 +66,26 @@ qb_apt_install() {
     -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "$@"
 }
 
+# Prints those of the packages named that are not installed, i386 ones as
+# NAME:i386. One look at dpkg's database for all of them: one each took a
+# minute on a loaded machine.
+qb_missing() {
+  local installed p
+  installed=$(dpkg-query -W -f='${binary:Package} ${Status}\n' "$@" 2>/dev/null |
+    awk '$2 == "install" && $3 == "ok" && $4 == "installed" { sub(/:amd64$/, "", $1); print $1 }')
+  for p in "$@"; do
+    printf '%s\n' "$installed" | grep -q -x -F "$p" || printf '%s\n' "$p"
+  done
+}
+
 # Installs the missing packages; does nothing when all are there.
 qb_install() {
-  local missing="" p installed
-  # One look at dpkg's database for all of them: one each took a minute on a
-  # loaded machine.
-  installed=$(dpkg-query -W -f='${Package} ${Status}\n' $QB_PACKAGES ${QB_WANT_TEST_PACKAGES:+$QB_TEST_PACKAGES} 2>/dev/null |
-    awk '$2 == "install" && $3 == "ok" && $4 == "installed" { print $1 }')
-  for p in $QB_PACKAGES ${QB_WANT_TEST_PACKAGES:+$QB_TEST_PACKAGES}; do
-    printf '%s\n' "$installed" | grep -q -x -F "$p" || missing="$missing $p"
-  done
+  local missing
+  missing=$(qb_missing $QB_PACKAGES ${QB_WANT_TEST_PACKAGES:+$QB_TEST_PACKAGES} | tr '\n' ' ')
   # The real ImageMagick, not a stand-in called convert.
   [ -x /usr/bin/import ] || missing="$missing imagemagick"
-  [ -z "$missing" ] && return 0
-  echo "Installing:$missing"
+  [ -z "${missing// /}" ] && return 0
+  echo "Installing: $missing"
   qb_apt_install $missing
 }
 
@@ -95,20 +109,23 @@ qb_can_run_32bit() {
     echo "this machine's kernel runs no 32-bit program (a tiny one failed: ${err##*: })"
     return 1
   fi
-  [ -x /usr/lib/wine/wine ] && return 0
-  echo "Installing Wine's 32-bit loader (wine32:i386)" >&2
-  local added=""
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  local missing="" added=""
+  if dpkg --print-foreign-architectures | grep -qx i386; then
+    missing=$(qb_missing $QB_PACKAGES32 | tr '\n' ' ')
+  else
     qb_as_root dpkg --add-architecture i386
     added=yes
+    missing=$QB_PACKAGES32
   fi
-  if ! qb_apt_install wine32:i386 >&2 || [ ! -x /usr/lib/wine/wine ]; then
+  [ -z "${missing// /}" ] && [ -x /usr/lib/wine/wine ] && return 0
+  echo "Installing Wine's 32-bit loader and its libraries: $missing" >&2
+  if ! qb_apt_install $missing >&2 || [ ! -x /usr/lib/wine/wine ]; then
     # Leave no foreign architecture behind that nothing uses: with it, every
     # later index update reads the i386 lists too, and fails with them.
     if [ -n "$added" ] && ! dpkg -l | awk '$1 ~ /^.i/ && $4 == "i386"' | grep -q .; then
       qb_as_root dpkg --remove-architecture i386
     fi
-    echo "Wine's 32-bit loader (wine32:i386) could not be installed"
+    echo "Wine's 32-bit loader and its libraries could not be installed"
     return 1
   fi
 }
@@ -133,6 +150,20 @@ qb_build() {
     { grep -v -E '^\[ *[0-9]+%\]|^Consolidate|^Scanning' || true; }
   [ "${PIPESTATUS[0]}" = 0 ] || return 1
   [ -f "$QB_EXE" ] && { [ $# != 0 ] || [ -f "$QB_EXE64" ]; }
+}
+
+# Builds the paced slots' clock (tests/vblank) with the host's compiler, for
+# Wine of BITS (64, or 32 where the shipped program runs), as
+# build/vblank/BITS/libGL.so.1: a library of that name first on Wine's
+# LD_LIBRARY_PATH is the one Wine takes GL from. Only when its source changed.
+qb_build_vblank() {
+  local bits=${1:-64} out
+  out="$QB_BUILD/vblank/$bits"
+  [ "$out/libGL.so.1" -nt "$QB_ROOT/tests/vblank/vblank.c" ] && return 0
+  mkdir -p "$out" &&
+    gcc -m"$bits" -shared -fPIC -O2 -Wall -Wextra -Wl,-soname,libGL.so.1 -o "$out/libGL.so.1" \
+      "$QB_ROOT/tests/vblank/vblank.c"\
+      -Wl,--no-as-needed -l:libGLX.so.0 -l:libOpenGL.so.0 -Wl,--as-needed -lm
 }
 
 # Makes the Windows download in DIR from the built shipped program:
@@ -282,6 +313,12 @@ qb_start_modes() {
     echo "Xorg on $DISPLAY offers no 800x600 mode" >&2
     return 1
   fi
+}
+
+# Starts Xorg with the dummy driver and one 800x600 monitor whose mode is
+# 60 Hz to the dot: the paced slots, whose flips wait for the tests' clock.
+qb_start_paced() {
+  qb_start_xorg_dummy xorg-paced.conf paced
 }
 
 # Starts Xorg with the dummy driver and the configuration scripts/CONF on a

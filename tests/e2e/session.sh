@@ -27,8 +27,51 @@ QB_ID_COVERAGE=1013
 
 QB_PID=""
 
+# One probe serves the whole test, started by qb_e2e_init (see Serve in
+# Probe.cpp): each start of Wine costs far more than what it looks at. Without
+# it, each look starts a probe of its own.
+qb_probe_pid=""
 qb_probe() {
-  "$QB_WINE_RUN" "$QB_PROBE" "$@" </dev/null
+  if [ -z "$qb_probe_pid" ]; then
+    "$QB_WINE_RUN" "$QB_PROBE" "$@" </dev/null
+    return
+  fi
+  local line
+  printf '%s\037' "$@" >&"$qb_probe_in"
+  printf '\n' >&"$qb_probe_in"
+  while IFS= read -r line <&"$qb_probe_out"; do
+    case "$line" in
+      $'\004'*) return "${line#?}" ;;
+    esac
+    printf '%s\n' "$line"
+  done
+  echo "probe: the probe that serves this test has ended" >&2
+  return 3
+}
+
+qb_probe_serve() {
+  local fifo="$QB_OUT/probe"
+  mkfifo "$fifo.in" "$fifo.out" || return 1
+  "$QB_WINE_RUN" "$QB_PROBE" serve <"$fifo.in" >"$fifo.out" &
+  qb_probe_pid=$!
+  exec {qb_probe_in}>"$fifo.in" {qb_probe_out}<"$fifo.out"
+  rm -f "$fifo.in" "$fifo.out"
+}
+
+# Ends the serving probe with an empty line, or else once it has had the
+# time of its longest look.
+qb_probe_stop() {
+  [ -n "$qb_probe_pid" ] || return 0
+  local i
+  printf '\n' >&"$qb_probe_in" 2>/dev/null
+  exec {qb_probe_in}>&- {qb_probe_out}<&-
+  for i in $(seq 1 100); do
+    kill -0 "$qb_probe_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$qb_probe_pid" 2>/dev/null
+  wait "$qb_probe_pid" 2>/dev/null
+  qb_probe_pid=""
 }
 
 # Sets qb_xy to the screen point in the middle of control ID. Each start of
@@ -56,6 +99,7 @@ qb_own_processes() {
       quillaby.exe | quillaby64.exe | winhlp32.exe | quillaby_probe.exe) ;;
       *) continue ;;
     esac
+    [ "$pid" = "$qb_probe_pid" ] && continue
     [ "$(awk '$3 == "Z" { print "zombie" }' "$dir/stat" 2>/dev/null)" = zombie ] && continue
     tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -q -x -F "WINEPREFIX=$WINEPREFIX" || continue
     echo "$pid $comm"
@@ -69,6 +113,7 @@ qb_e2e_cleanup() {
     kill "$QB_PID" 2>/dev/null
   fi
   [ -n "$QB_PID" ] && wait "$QB_PID" 2>/dev/null
+  qb_probe_stop
   while read -r pid comm; do
     [ -n "$pid" ] || continue
     echo "cleanup: ending $comm ($pid)"
@@ -89,10 +134,17 @@ qb_e2e_init() {
   QB_OUT="$QB_E2E_OUT/${QB_TEST_NAME:-$(basename "$0" .sh)}"
   rm -rf "$QB_OUT"
   mkdir -p "$QB_OUT"
+  # In a paced slot the clock logs every swap it lets through, and takes its
+  # faults from a file (tests/vblank/vblank.c).
+  if [ -n "${QB_VBLANK_HZ:-}" ]; then
+    export QB_VBLANK_LOG="$QB_OUT/vblank.log" QB_VBLANK_FAULTS="$QB_OUT/vblank.faults"
+    : >"$QB_VBLANK_LOG"
+  fi
   trap qb_e2e_cleanup EXIT
   local left
   left=$(qb_own_processes)
   check_eq "no program process left from before" "" "$left"
+  qb_probe_serve
 }
 
 qb_program_alive() {
@@ -360,4 +412,51 @@ qb_bar_line() {
         if (!near(c[i], want)) { printf "bad: pixel %d is %s, expected %s (bar at %d)\n", i, c[i], want, left; exit }
       }
       print (width > 0 ? left : "plain") }'
+}
+
+# The paced slots' clock. qb_vblank_faults WORDS... gives it faults from its
+# next swap on (see tests/vblank/vblank.c; none: none), in a file written
+# anew, so that it never reads half of one.
+qb_vblank_faults() {
+  printf '%s\n' "$*" >"$QB_VBLANK_FAULTS.new" && mv "$QB_VBLANK_FAULTS.new" "$QB_VBLANK_FAULTS"
+}
+
+qb_vblank_from=1
+# Marks the end of the clock's log so far: qb_vblank_summary then looks only
+# at the swaps after it, those of the run that follows.
+qb_vblank_mark() {
+  qb_vblank_from=$(($(wc -l <"$QB_VBLANK_LOG") + 1))
+}
+
+# What the clock's log says of the swaps since the mark, in the pacing line's
+# terms: "clock: N of M swaps held for 2+ ticks (K ticks repeated), longest
+# L ticks (T ms)", M being the intervals between swaps, and K the sum of the
+# ticks past the first over the held ones.
+qb_vblank_summary() {
+  tail -n "+$qb_vblank_from" "$QB_VBLANK_LOG" | awk '
+    NR > 1 { k = $1 - tick; m++; if (k >= 2) { n++; rep += k - 1 }
+             if (k > most) { most = k; ms = ($2 - ns) / 1e6 } }
+    { tick = $1; ns = $2 }
+    END { printf "clock: %d of %d swaps held for 2+ ticks (%d ticks repeated), longest %d ticks (%.1f ms)\n",
+                 n, m, rep, most, ms }'
+}
+
+# The held frames and refreshes repeated that a pacing line gives, as "N K":
+# "0 0" for a line with none held.
+qb_pacing_held() {
+  local counts
+  counts=$(printf '%s' "$1" |
+    sed -n -E 's/.*, (at least )?([0-9]+) of [0-9]+ frames? held for 2\+ refreshes *\(([0-9]+) refreshe?s? repeated\).*/\2 \3/p')
+  if [ -n "$counts" ]; then echo "$counts"
+  elif printf '%s' "$1" | grep -q -E ', (no late frames|no frame held for 2\+ refreshes)'; then echo "0 0"
+  else echo "none none"
+  fi
+}
+
+# Prints LABEL: the pacing line, and in a paced slot the clock's summary of
+# the swaps since the mark beside it.
+qb_print_pacing() { # LABEL LINE
+  echo "$1: $2"
+  [ -n "${QB_VBLANK_LOG:-}" ] && echo "$1: $(qb_vblank_summary)"
+  return 0
 }

@@ -74,7 +74,7 @@ check_ne "rate line changed" "$before" "$rate"
 check_match "rate line" 'Rendered frames/sec on last run: [0-9]+\.[0-9]{2}' "$rate"
 check_num "rate" ">" 0 "${rate##*: }"
 pacing=$(qb_field $QB_ID_PACING)
-echo "$kind: $pacing"
+qb_print_pacing "$kind" "$pacing"
 check_match "pacing line" 'Frame pacing: ([0-9]+\.[0-9]{3} ms \([0-9]+\.[0-9]{2} Hz\)|display [0-9.]+ Hz|display refresh unknown), .*longest [0-9]+\.[0-9] ms.*' "$pacing"
 
 qb_key Escape

@@ -31,6 +31,7 @@
 //                               them: "INDEX|DRIVER|monitor L T R B|primary"
 //   probe clip TEXT             puts TEXT on the clipboard, as a copy would
 //   probe pasted                the clipboard's text, as a paste would take it
+//   probe serve                 commands from stdin, one a line (see Serve)
 //
 // Several commands may follow each other, separated by ";" words. Results go
 // to stdout as UTF-8; the exit status is 0 on success, 1 when the thing
@@ -639,17 +640,13 @@ int RunCommand(int argc, char** argv)
         return CmdDevices();
     return Usage();
 }
-}
 
-// Several commands separated by ";" words run in one start of the probe,
-// which under Wine costs more than the commands themselves.
-int main(int argc, char** argv)
+// Runs commands separated by ";" words; returns the highest status.
+int RunCommands(int argc, char** argv)
 {
-    // Plain line ends for the shell scripts that read the output.
-    _setmode(_fileno(stdout), _O_BINARY);
     int status = 0;
-    int first = 1;
-    while (first < argc || first == 1)
+    int first = 0;
+    while (first < argc || first == 0)
     {
         int end = first;
         while (end < argc && std::strcmp(argv[end], ";") != 0)
@@ -660,6 +657,57 @@ int main(int argc, char** argv)
             status = commandStatus;
         first = end + 1;
     }
+    return status;
+}
+
+// Takes commands from stdin, one a line, its words ended by 0x1F each, until
+// an empty line or the end of the input; after each line's output, a line of
+// 0x04 and the status. One probe then serves a whole test: a start of Wine
+// costs far more than the commands. The end of the input may never come:
+// the Wine processes that this one starts, such as the desktop's, inherit
+// the pipe.
+void Serve()
+{
+    _setmode(_fileno(stdin), _O_BINARY);
+    std::string line;
+    int c;
+    while ((c = std::getchar()) != EOF)
+    {
+        if (c != '\n')
+        {
+            line += static_cast<char>(c);
+            continue;
+        }
+        if (line.empty())
+            break;
+        std::vector<std::string> words;
+        size_t start = 0;
+        for (size_t end; (end = line.find('\x1f', start)) != std::string::npos; start = end + 1)
+            words.push_back(line.substr(start, end - start));
+        line.clear();
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(&word[0]);
+        const int status = RunCommands(static_cast<int>(argv.size()), argv.data());
+        std::fflush(stderr);
+        std::printf("\x04%d\n", status);
+        std::fflush(stdout);
+    }
+}
+}
+
+// Several commands separated by ";" words run in one start of the probe,
+// which under Wine costs more than the commands themselves; "serve" runs a
+// whole test's.
+int main(int argc, char** argv)
+{
+    // Plain line ends for the shell scripts that read the output.
+    _setmode(_fileno(stdout), _O_BINARY);
+    int status = 0;
+    if (argc == 2 && std::strcmp(argv[1], "serve") == 0)
+        Serve();
+    else
+        status = RunCommands(argc - 1, argv + 1);
     std::fflush(stderr);
     // Without the exit handlers of Wine's Linux libraries, which on a loaded
     // machine outlast the half second that wineserver gives a process after

@@ -61,7 +61,7 @@ GraphPlot PlotIn(HDC hDC, const RECT& rc)
     TEXTMETRICW tm = {};
     GetTextMetricsW(hDC, &tm);
     SIZE label = {};
-    GetTextExtentPoint32W(hDC, L"4+ 8888M", 8, &label);
+    GetTextExtentPoint32W(hDC, L"4+: 8888M", 9, &label);
     GraphPlot plot;
     plot.rcPlot = rc;
     InflateRect(&plot.rcPlot, -1, -1);
@@ -92,6 +92,11 @@ void DrawPacingGraph(HDC hDC, const RECT& rc, const PacingPicture* pPicture)
     const int nColumns = static_cast<int>(picture.columns.size());
     const int nWidth = rcPlot.right - rcPlot.left;
     auto xOf = [&](int nColumn) { return rcPlot.left + nColumn * nWidth / nColumns; };
+    // A lone interval is a mark a little taller than a pixel, so that a
+    // sparse run still shows.
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(hDC, &tm);
+    const int nLone = std::max(1, static_cast<int>(tm.tmHeight / 8));
 
     // Lost time first, as a band under everything else.
     for (int c = 0; c < nColumns; ++c)
@@ -130,7 +135,9 @@ void DrawPacingGraph(HDC hDC, const RECT& rc, const PacingPicture* pPicture)
             else if (layer.nMark == kPacingShort)
                 dHigh = std::max(std::min(dHigh, 0.5), dLow);
             const int x = xOf(c);
-            Line(hDC, x, plot.YOf(dLow), x, plot.YOf(dHigh) - 1);
+            const int yLow = plot.YOf(dLow), yHigh = plot.YOf(dHigh);
+            Line(hDC, x, yLow + (yLow - yHigh < 2 * nLone ? nLone : 0),
+                 x, yHigh - (yLow - yHigh < 2 * nLone ? nLone : 0) - 1);
         }
     }
 
@@ -141,7 +148,7 @@ void DrawPacingGraph(HDC hDC, const RECT& rc, const PacingPicture* pPicture)
     {
         std::wstring strLabel;
         if (picture.bInRefreshes)
-            strLabel = (k == 4 ? std::wstring(L"4+ ") : std::to_wstring(k) + L" ") + Compact(picture.anByRefreshes[k]);
+            strLabel = (k == 4 ? std::wstring(L"4+: ") : std::to_wstring(k) + L": ") + Compact(picture.anByRefreshes[k]);
         else if (k <= 3)
         {
             wchar_t sz[32];
@@ -151,7 +158,7 @@ void DrawPacingGraph(HDC hDC, const RECT& rc, const PacingPicture* pPicture)
         Label(hDC, xLabel, plot.YOf(k), strLabel);
     }
     if (picture.bInRefreshes && picture.anByRefreshes[0] != 0)
-        Label(hDC, xLabel, plot.YOf(0.3), L"0 " + Compact(picture.anByRefreshes[0]));
+        Label(hDC, xLabel, plot.YOf(0.3), L"0: " + Compact(picture.anByRefreshes[0]));
     SetTextColor(hDC, crOldText);
     SetBkMode(hDC, nOldMode);
 }

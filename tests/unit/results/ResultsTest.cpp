@@ -106,10 +106,11 @@ TEST(PacingGraph, HeldFramesAreMarkedAtTheHeightOfTwoRefreshes)
 
     const DrawnPicture drawn(&picture, 260, 120);
     const GraphPlot plot = drawn.Plot();
-    // Red only for the held frames, from half way to two refreshes up to two.
+    // Red only for the held frames, from half way to two refreshes up to two;
+    // a lone one is a mark a pixel or two about its height.
     const std::vector<int> red = drawn.RowsOf(kGraphHeld);
     ASSERT_FALSE(red.empty()) << "no held frame marked";
-    EXPECT_NEAR(plot.YOf(2), red.front(), 1) << "the top of the held frames' marks, against 2 refreshes";
+    EXPECT_NEAR(plot.YOf(2), red.front(), 2) << "the top of the held frames' marks, against 2 refreshes";
     EXPECT_NEAR(plot.YOf(1.5), red.back(), 1) << "their foot, against 1.5 refreshes";
     // The frames of one refresh in black down to one refresh; none early.
     const std::vector<int> black = drawn.RowsOf(kGraphFrames);

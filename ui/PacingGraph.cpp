@@ -134,6 +134,9 @@ void DrawPacingGraph(HDC hDC, const RECT& rc, const PacingPicture* pPicture)
                 dLow = std::min(std::max(dLow, 1.5), dHigh);
             else if (layer.nMark == kPacingShort)
                 dHigh = std::max(std::min(dHigh, 0.5), dLow);
+            // Off the top: half a unit of it shows that it goes on.
+            if (dHigh > kTopUnits)
+                dLow = std::min(dLow, kTopUnits - 0.5);
             const int x = xOf(c);
             const int yLow = plot.YOf(dLow), yHigh = plot.YOf(dHigh);
             Line(hDC, x, yLow + (yLow - yHigh < 2 * nLone ? nLone : 0),

@@ -236,10 +236,20 @@ qb_wait_focus() {
 
 # Moves the pointer onto a control and clicks it, as a person would. A click
 # on a field waits until the field has the focus; a click on Run starts a
-# run, whose window the caller waits for.
+# run, whose window the caller waits for. A second click on the same spot
+# within the double-click time would be a double click, which an edit field
+# takes without the focus: such a click waits until that time is over.
+qb_clicked_xy=""
+qb_clicked_at=0
 qb_click() {
   qb_center "$1" || return 1
+  local since=$(($(qb_clock) - qb_clicked_at))
+  if [ "$qb_xy" = "$qb_clicked_xy" ] && [ "$since" -lt 700 ]; then
+    sleep "$(awk -v ms=$((700 - since)) 'BEGIN { print ms / 1000 }')"
+  fi
   xdotool mousemove $qb_xy click 1
+  qb_clicked_xy=$qb_xy
+  qb_clicked_at=$(qb_clock)
   [ "$1" = "$QB_ID_RUN" ] && return 0
   qb_wait_focus is "$1" && qb_focused=$1
 }

@@ -165,7 +165,7 @@ TEST(RunCommand, PacingLineFollowsTheRun)
 {
     ScriptDevices({{"Main", OriginMonitor()}});
     ScriptRunOf(12);
-    g_fakeDDScript.dwMonitorFrequency = 75; // the fake's frames come far faster
+    g_fakeDDScript.dwMonitorFrequency = 75;
     CSweepDlg dlg;
     std::string strPacing;
     RunOnceAndReadRate(dlg, &strPacing);
@@ -183,8 +183,12 @@ TEST(RunCommand, PacingLineFollowsTheRun)
         ++i;
     }
     EXPECT_NE(strOneLine, strPacing) << "a line that long is broken";
-    const std::regex pattern("Frame pacing: display 75 Hz, frames every [0-9]+\\.[0-9]{3} ms \\([0-9]+\\.[0-9]{2} Hz\\), "
-                             "not tied to its refresh, .*longest [0-9]+\\.[0-9] ms");
+    // The fake's frames come far faster than 75 Hz, unless a loaded machine
+    // stalls the loop for a few of them; either way the line is about the
+    // refresh DirectDraw gave.
+    const std::regex pattern("Frame pacing: (display 75 Hz, frames every [0-9]+\\.[0-9]{3} ms \\([0-9]+\\.[0-9]{2} Hz\\), "
+                             "not tied to its refresh|DirectDraw gave 75 Hz, which the frames don't fit), "
+                             ".*longest [0-9]+\\.[0-9] ms");
     EXPECT_TRUE(std::regex_match(strOneLine, pattern)) << strOneLine;
 }
 

@@ -105,6 +105,20 @@ struct Invoker<WM_HELP, Handler>
     }
 };
 
+// An owner-drawn control of the window asks to be drawn; the window has drawn it.
+template <auto Handler>
+struct Invoker<WM_DRAWITEM, Handler>
+{
+    typedef ClassOf<Handler> C;
+    static_assert(kHasSignature<Handler, void (C::*)(const DRAWITEMSTRUCT&)>,
+                  "a WM_DRAWITEM handler is void (const DRAWITEMSTRUCT&)");
+    static LRESULT Call(CCmdTarget& target, WPARAM, LPARAM lParam)
+    {
+        (static_cast<C&>(target).*Handler)(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
+};
+
 template <auto Handler>
 struct Invoker<WM_INITDIALOG, Handler>
 {

@@ -55,6 +55,7 @@ struct Item
     double dLongest;
     DWORD nCount;
     bool bChainStart; // the frame before it began a chain: the one before was lost
+    DWORD nEntry;     // its place in the record
 };
 
 typedef std::vector<Item> Items;
@@ -300,30 +301,36 @@ bool EstimateStep(const Items& items, double dTypical, double dTicksPerSecond, D
     return false;
 }
 
-// How many decimals of the refresh the frames support: the error of the
-// period is the frames' scatter about the grid over the spread of their
-// refresh counts, and a decimal is given only where three times that error
-// stays within half of it: the figure is then rounded right.
-int Decimals(const Grid& grid, double dHz, double dQuantum)
+// Three times the error of the refresh: the frames' scatter about the grid
+// over the spread of their refresh counts is the period's error.
+double RefreshError(const Grid& grid, double dHz, double dQuantum)
 {
     if (grid.dSnn <= 0)
-        return 0;
+        return dHz;
     const double dSpread = std::sqrt(grid.dSpread * grid.dSpread + dQuantum * dQuantum / 12);
-    const double dError = 3 * dHz * dSpread / std::sqrt(grid.dSnn) / grid.dPeriod;
+    return 3 * dHz * dSpread / std::sqrt(grid.dSnn) / grid.dPeriod;
+}
+
+// A decimal of the refresh is given only where its error stays within half
+// of it: the figure is then rounded right.
+int Decimals(double dError)
+{
     return dError <= 0.005 ? 2 : dError <= 0.05 ? 1 : 0;
 }
 
-void CountInRefreshes(const Items& items, const Grid& grid, PacingSegment& out)
+void CountInRefreshes(const Items& items, const Grid& grid, PacingSegment& out, BYTE* pMarks)
 {
     LONGLONG nSteady = -1;
     bool bSteady = true;
     bool bCadence = true;
     LONGLONG nBefore = 0;
+    auto byRefreshes = [&](LONGLONG k, DWORD n) { out.anByRefreshes[k < 4 ? k : 4] += n; };
     for (size_t i = 0; i < items.size(); ++i)
     {
         const Item& item = items[i];
         const LONGLONG k = grid.anRefreshes[i];
         const LONGLONG nCount = item.nCount;
+        BYTE& mark = pMarks[item.nEntry];
         if (item.bChainStart)
             nBefore = 0;
         if (nCount == 1)
@@ -335,6 +342,8 @@ void CountInRefreshes(const Items& items, const Grid& grid, PacingSegment& out)
                 ++out.nHeld;
                 out.nRepeated += static_cast<DWORD>(k - 1);
             }
+            mark = k == 0 ? kPacingShort : k >= 2 ? kPacingLong : 0;
+            byRefreshes(k, 1);
             bCadence = bCadence && (k == 2 || k == 3) && k != nBefore;
             nBefore = k;
         }
@@ -346,13 +355,20 @@ void CountInRefreshes(const Items& items, const Grid& grid, PacingSegment& out)
             // held one every refresh short of that is an early frame.
             const LONGLONG kShortest = std::llround(item.dShortest / grid.dPeriod);
             const LONGLONG kLongest = std::llround(item.dLongest / grid.dPeriod);
+            LONGLONG nHeld = 0, nEarly = 0;
             if (kShortest >= 1 && k > nCount)
                 out.nRepeated += static_cast<DWORD>(k - nCount);
             if (kLongest <= 1 && k < nCount)
-                out.nEarly += static_cast<DWORD>(nCount - k);
+                nEarly = nCount - k;
             if (kLongest >= 2 && k > nCount)
-                out.nHeld += static_cast<DWORD>(std::max<LONGLONG>(1, (k - nCount + kLongest - 2) / (kLongest - 1)));
+                nHeld = std::max<LONGLONG>(1, (k - nCount + kLongest - 2) / (kLongest - 1));
+            out.nEarly += static_cast<DWORD>(nEarly);
+            out.nHeld += static_cast<DWORD>(nHeld);
             out.bAtLeast = out.bAtLeast || kLongest >= 2;
+            mark = static_cast<BYTE>((kLongest >= 2 ? kPacingLong : 0) | (kShortest == 0 ? kPacingShort : 0));
+            byRefreshes(0, static_cast<DWORD>(nEarly));
+            byRefreshes(kLongest, static_cast<DWORD>(nHeld));
+            byRefreshes(std::max<LONGLONG>(1, kShortest), static_cast<DWORD>(nCount - nHeld - nEarly));
             bCadence = false;
             nBefore = 0;
         }
@@ -368,26 +384,25 @@ void CountInRefreshes(const Items& items, const Grid& grid, PacingSegment& out)
     out.bCadence23 = bCadence && out.nIntervals >= 4;
 }
 
-void CountAgainstTypical(const Items& items, double dTypical, double dTicksPerSecond, PacingSegment& out)
+void CountAgainstTypical(const Items& items, double dTypical, double dTicksPerSecond, PacingSegment& out,
+                         BYTE* pMarks)
 {
     out.dTypicalMs = dTypical * 1000.0 / dTicksPerSecond;
     out.dTypicalHz = dTicksPerSecond / dTypical;
     for (const Item& item : items)
     {
-        if (item.nCount == 1)
-        {
-            out.nLate += item.dTicks > kLateRatio * dTypical ? 1 : 0;
-            out.nEarly += item.dTicks < kEarlyRatio * dTypical ? 1 : 0;
-            continue;
-        }
-        // The least that a place of several can hold.
-        out.bAtLeast = out.bAtLeast || item.dLongest > kLateRatio * dTypical || item.dShortest < kEarlyRatio * dTypical;
-        out.nLate += item.dLongest > kLateRatio * dTypical ? 1 : 0;
-        out.nEarly += item.dShortest < kEarlyRatio * dTypical ? 1 : 0;
+        // A place of several counts once: the least that it can hold.
+        const bool bLate = item.dLongest > kLateRatio * dTypical;
+        const bool bEarly = item.dShortest < kEarlyRatio * dTypical;
+        out.bAtLeast = out.bAtLeast || (item.nCount != 1 && (bLate || bEarly));
+        out.nLate += bLate ? 1 : 0;
+        out.nEarly += bEarly ? 1 : 0;
+        pMarks[item.nEntry] = static_cast<BYTE>((bLate ? kPacingLong : 0) | (bEarly ? kPacingShort : 0));
     }
 }
 
-PacingSegment Judge(const Items& items, DWORD nGivenHz, bool bMixed, double dTicksPerSecond, double dQuantum)
+PacingSegment Judge(const Items& items, DWORD nGivenHz, bool bMixed, double dTicksPerSecond, double dQuantum,
+                    BYTE* pMarks)
 {
     PacingSegment out = {};
     out.nGivenHz = bMixed ? 0 : nGivenHz;
@@ -407,14 +422,16 @@ PacingSegment Judge(const Items& items, DWORD nGivenHz, bool bMixed, double dTic
         out.verdict = PacingVerdict::Tied;
         out.bGivenFits = bGivenFits;
         out.dRefreshHz = dTicksPerSecond / grid.dPeriod;
-        out.nDecimals = Decimals(grid, out.dRefreshHz, dQuantum);
-        CountInRefreshes(items, grid, out);
+        out.dRefreshErrorHz = RefreshError(grid, out.dRefreshHz, dQuantum);
+        out.nDecimals = Decimals(out.dRefreshErrorHz);
+        out.dSpreadMs = grid.dSpread * 1000.0 / dTicksPerSecond;
+        CountInRefreshes(items, grid, out, pMarks);
         return out;
     };
     auto own = [&](PacingVerdict verdict, bool bGivenFits) {
         out.verdict = verdict;
         out.bGivenFits = bGivenFits;
-        CountAgainstTypical(items, dTypical, dTicksPerSecond, out);
+        CountAgainstTypical(items, dTypical, dTicksPerSecond, out, pMarks);
         return out;
     };
 
@@ -457,7 +474,7 @@ PacingSegment Judge(const Items& items, DWORD nGivenHz, bool bMixed, double dTic
 }
 }
 
-PacingSummary JudgePacing(const CPacingRecord& record)
+PacingSummary JudgePacing(const CPacingRecord& record, std::vector<BYTE>* pMarks)
 {
     PacingSummary summary = {};
     summary.nFrames = record.Frames();
@@ -476,7 +493,7 @@ PacingSummary JudgePacing(const CPacingRecord& record)
         {
         case CPacingRecord::EntryKind::Intervals:
             segments[nSegment].push_back(Item{entry.nSum * dScale, entry.nShortest * dScale, entry.nLongest * dScale,
-                                              entry.nCount, bChainStart});
+                                              entry.nCount, bChainStart, i});
             bChainStart = false;
             break;
         case CPacingRecord::EntryKind::Lost:
@@ -488,11 +505,15 @@ PacingSummary JudgePacing(const CPacingRecord& record)
             break;
         }
     }
+    std::vector<BYTE> marks(record.EntryCount() + 1);
     for (unsigned i = 0; i < record.Segments(); ++i)
     {
         const bool bMixed = i + 1 == record.Segments() && record.LastSegmentMixed();
-        summary.aSegments[i] = Judge(segments[i], record.SegmentHz(i), bMixed, dTicksPerSecond, dScale);
+        summary.aSegments[i] = Judge(segments[i], record.SegmentHz(i), bMixed, dTicksPerSecond, dScale, marks.data());
     }
+    marks.pop_back();
+    if (pMarks != nullptr)
+        *pMarks = std::move(marks);
     if (dTicksPerSecond <= 0)
         return summary;
     summary.dLostSeconds = static_cast<double>(record.LostTicks()) / dTicksPerSecond;

@@ -4,9 +4,13 @@
 #ifndef QUILLABY_PACING_PACINGJUDGEMENT_H
 #define QUILLABY_PACING_PACINGJUDGEMENT_H
 
+#include <vector>
+
 #include "pacing/PacingRecord.h"
 #include "pacing/PacingSummary.h"
 
-PacingSummary JudgePacing(const CPacingRecord& record);
+// pMarks, where given, gets a PacingMark for each place of the record (0 for
+// a mark between intervals, and for intervals of no note).
+PacingSummary JudgePacing(const CPacingRecord& record, std::vector<BYTE>* pMarks = nullptr);
 
 #endif

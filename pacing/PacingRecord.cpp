@@ -52,6 +52,7 @@ void CPacingRecord::Begin(LONGLONG nTicksPerSecond, DWORD nDisplayHz)
     m_nSegmentIntervals = 0;
     m_bChained = false;
     m_nLast = 0;
+    m_nCarry = 0;
     m_nLongest = 0;
     m_nLostTicks = 0;
     m_nSegments = 1;
@@ -94,11 +95,11 @@ void CPacingRecord::AddFrame(LONGLONG nTicks)
             m_nLongest = nInterval;
         ++m_nIntervals;
         ++m_nSegmentIntervals;
-        // The difference of the scaled times, not the interval scaled: what
-        // each loses to the scale then cancels out along the chain.
-        const ULONGLONG nScaledNow = static_cast<ULONGLONG>(nTicks) >> m_nShift;
-        const ULONGLONG nScaledLast = static_cast<ULONGLONG>(m_nLast) >> m_nShift;
-        const DWORD nScaled = nInterval != 0 ? Saturated(nScaledNow - nScaledLast) : 0;
+        // What each interval loses to the scale is carried into the next, so
+        // that along a chain of frames nothing is lost to it.
+        const ULONGLONG nCarried = nInterval + m_nCarry;
+        m_nCarry = nCarried & ((1ull << m_nShift) - 1);
+        const DWORD nScaled = Saturated(nCarried >> m_nShift);
         const Entry one = {nScaled, nScaled, nScaled, 1};
         Entry* pLast = m_nEntries != 0 ? &m_pEntries[m_nEntries - 1] : nullptr;
         if (pLast != nullptr && pLast->nCount != 0 && pLast->nCount < m_nGrain)
@@ -186,6 +187,7 @@ CPacingRecord::Mark CPacingRecord::GetMark() const
     mark.bMixed = m_bMixed;
     mark.bChained = m_bChained;
     mark.nLast = m_nLast;
+    mark.nCarry = m_nCarry;
     mark.nLongest = m_nLongest;
     mark.nLostTicks = m_nLostTicks;
     return mark;
@@ -206,6 +208,7 @@ void CPacingRecord::Rewind(const Mark& mark)
     m_bMixed = mark.bMixed;
     m_bChained = mark.bChained;
     m_nLast = mark.nLast;
+    m_nCarry = mark.nCarry;
     m_nLongest = mark.nLongest;
     m_nLostTicks = mark.nLostTicks;
 }

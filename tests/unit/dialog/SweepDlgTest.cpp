@@ -175,6 +175,7 @@ TEST(SweepDlg, MapRoutesEveryControlNotificationToTheDialog)
         {EN_KILLFOCUS, IDC_DIVIDER, true},
         {EN_KILLFOCUS, IDC_WIDTH, true},
         {CBN_SELCHANGE, IDC_DEVICE, true},
+        {BN_CLICKED, IDC_COPY, true},
         {EN_KILLFOCUS, IDC_BAR_RED, false},
         {EN_CHANGE, IDC_MULTIPLIER, false},
         {BN_CLICKED, IDOK, false},
@@ -186,5 +187,6 @@ TEST(SweepDlg, MapRoutesEveryControlNotificationToTheDialog)
             << "code " << route.nCode << ", id " << route.nId;
     EXPECT_TRUE(CMapProbe::HandledHere(WM_PAINT, 0, 0));
     EXPECT_TRUE(CMapProbe::HandledHere(WM_QUERYDRAGICON, 0, 0));
-    EXPECT_EQ(7u, CMapProbe::EntryCount());
+    EXPECT_TRUE(CMapProbe::HandledHere(WM_DRAWITEM, 0, 0));
+    EXPECT_EQ(9u, CMapProbe::EntryCount());
 }

@@ -228,7 +228,7 @@ namespace
 // A made-up monitor whose work area lies inside the real screen, away from
 // the centre of the primary screen's work area.
 const HMONITOR kStandInMonitor = reinterpret_cast<HMONITOR>(static_cast<UINT_PTR>(0x5E5E0002));
-const RECT kStandInWork = {40, 30, 540, 430};
+const RECT kStandInWork = {40, 30, 640, 450};
 
 HMONITOR WINAPI StandInMonitorFromWindow(HWND, DWORD)
 {

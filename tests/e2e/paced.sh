@@ -9,7 +9,8 @@
 #   - a 1-2-2 judder made by the clock: counted as the log has it;
 #   - the program stopped from outside for 0.3 s: one frame held about 18
 #     refreshes;
-#   - swaps paced at 50 Hz on a display that says 60: not tied to its refresh.
+#   - swaps paced at 50 Hz on a display that says 60: not tied to its refresh,
+#     or, with many held, a refresh of 50 Hz by the frames.
 # Each run prints the pacing line and the log's summary beside it.
 set -u
 . "$(dirname "$0")/session.sh"
@@ -101,7 +102,11 @@ check_num "stopped for 0.3 s: the line's longest interval, against the clock's $
 check_counts stopped
 
 paced_run "50 Hz" short hz=50
-check_match "50 Hz on a display that says $QB_VBLANK_HZ: the pacing line" "Frame pacing: .*not tied to.*" "$line"
+# Where a loaded machine makes the clock hold many swaps for whole ticks of
+# its own, the frames show a refresh of 50 Hz, and the line says so instead.
+check_match "50 Hz on a display that says $QB_VBLANK_HZ: the pacing line" \
+  "Frame pacing: (.*\(50\.[0-9]+ Hz\), not tied to its refresh|DirectDraw gave $QB_VBLANK_HZ Hz, which the frames don't fit, about 50(\.[0-9]+)? Hz by the frames),.*" \
+  "$line"
 
 qb_key Escape
 qb_check_ended "Escape after the runs"

@@ -301,6 +301,18 @@ bool EstimateStep(const Items& items, double dTypical, double dTicksPerSecond, D
     return false;
 }
 
+// The step of frames that keep a steady time of their own, some of them a
+// whole step late or more: total time over total steps, as for a refresh, so
+// that the scatter of their timestamps doesn't bias it as it does the mean of
+// their most common group. Frames with no steady step keep that mean.
+double OwnStep(const Items& items, double dTypical)
+{
+    const Grid grid = FitGrid(items, dTypical);
+    const bool bSteady = grid.dOnGrid >= kTiedShare && grid.dPeriod * kGroupWidth > dTypical
+        && grid.dPeriod < dTypical * kGroupWidth;
+    return bSteady ? grid.dPeriod : dTypical;
+}
+
 // Three times the error of the refresh: the frames' scatter about the grid
 // over the spread of their refresh counts is the period's error.
 double RefreshError(const Grid& grid, double dHz, double dQuantum)
@@ -431,7 +443,7 @@ PacingSegment Judge(const Items& items, DWORD nGivenHz, bool bMixed, double dTic
     auto own = [&](PacingVerdict verdict, bool bGivenFits) {
         out.verdict = verdict;
         out.bGivenFits = bGivenFits;
-        CountAgainstTypical(items, dTypical, dTicksPerSecond, out, pMarks);
+        CountAgainstTypical(items, OwnStep(items, dTypical), dTicksPerSecond, out, pMarks);
         return out;
     };
 

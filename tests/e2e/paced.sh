@@ -51,11 +51,11 @@ paced_run() { # LABEL ACTION FAULTS...
 }
 
 # The line's frames held and refreshes repeated against the log's, within
-# 1 % of the frames.
-check_counts() { # LABEL
+# 1 % of the frames, and EXTRA more.
+check_counts() { # LABEL [EXTRA]
   local n k slack
   read -r n k < <(qb_pacing_held "$line")
-  slack=$(awk -v m="$frames" 'BEGIN { print m / 100 }')
+  slack=$(awk -v m="$frames" -v e="${2:-0}" 'BEGIN { print m / 100 + e }')
   check_num "$1: frames held for 2+ refreshes, against the clock's $held of $frames, off by" "<=" "$slack" "$(off_by "$n" "$held")"
   check_num "$1: refreshes repeated, against the clock's $repeated, off by" "<=" "$slack" "$(off_by "$k" "$repeated")"
 }
@@ -99,7 +99,11 @@ check_num "stopped for 0.3 s: the clock's longest interval in ticks, against the
 longest=$(printf '%s' "$line" | sed -n 's/.*, longest \([0-9.]*\) ms.*/\1/p')
 check_num "stopped for 0.3 s: the line's longest interval, against the clock's $most_ms ms, off by" "<=" \
   "$tick_ms" "$(off_by "${longest:-none}" "$most_ms")"
-check_counts stopped
+# A stop that falls while a flip waits lets it return most of a refresh
+# after the tick it was shown at, as a real display would: the program then
+# times that frame a refresh late, one held frame of the clock's two in a
+# row becomes one held longer.
+check_counts stopped 1
 
 paced_run "50 Hz" short hz=50
 # Where a loaded machine makes the clock hold many swaps for whole ticks of

@@ -23,20 +23,30 @@ PacingPicture PictureOf(const CPacingRecord& record, const PacingSummary& summar
     const double dTicksPerSecond = static_cast<double>(record.TicksPerSecond());
     const double dScale = static_cast<double>(1ull << record.Scale());
     bool bAnyFigure = false;
+    double dFirstTypicalMs = 0, dFirstPeriod = 0;
     picture.bInRefreshes = true;
+    picture.bCounted = true;
     for (unsigned i = 0; i < summary.nSegments; ++i)
     {
         const PacingSegment& segment = summary.aSegments[i];
         if (segment.verdict == PacingVerdict::TooFewFrames)
             continue;
         if (!bAnyFigure)
-            picture.dLineMs = segment.dTypicalMs;
+        {
+            dFirstTypicalMs = segment.dTypicalMs;
+            dFirstPeriod = PeriodOf(segment, dTicksPerSecond);
+        }
         bAnyFigure = true;
         picture.bInRefreshes = picture.bInRefreshes && PeriodOf(segment, dTicksPerSecond) > 0;
+        // Frames that kept their own time stayed no whole number of
+        // refreshes: a count of them by refreshes would read as none.
+        picture.bCounted = picture.bCounted && segment.verdict == PacingVerdict::Tied;
         for (int k = 0; k < 5 && segment.verdict == PacingVerdict::Tied; ++k)
             picture.anByRefreshes[k] += segment.anByRefreshes[k];
     }
     picture.bInRefreshes = picture.bInRefreshes && bAnyFigure;
+    picture.bCounted = picture.bCounted && picture.bInRefreshes;
+    picture.dLineMs = picture.bInRefreshes ? dFirstPeriod * 1000 / dTicksPerSecond : dFirstTypicalMs;
 
     double dTotal = 0;
     for (DWORD i = 0; i < record.EntryCount(); ++i)

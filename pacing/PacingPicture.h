@@ -26,9 +26,12 @@ struct PacingColumn
 struct PacingPicture
 {
     bool bInRefreshes; // the unit: refreshes, or else the frames' typical interval
-    double dLineMs;    // that typical interval, in milliseconds
+    double dLineMs;    // the unit, in milliseconds
+    // Whether the frames were counted by the refreshes they stayed: only
+    // where the run was tied to the refresh.
+    bool bCounted;
     // Frames that stayed 0 (early), 1, 2, 3, and 4 or more refreshes, where
-    // counted in refreshes.
+    // counted.
     DWORD anByRefreshes[5];
     std::vector<PacingColumn> columns;
 };

@@ -144,13 +144,13 @@ void DrawPacingGraph(HDC hDC, const RECT& rc, const PacingPicture* pPicture)
         }
     }
 
-    // Beside the lines: what they stand for, and in refreshes how many frames
-    // stayed each.
+    // Beside the lines: how many frames stayed each number of refreshes
+    // where they were counted so, else the lines' times.
     const int xLabel = rcPlot.right + 2;
     for (int k = 1; k <= 4; ++k)
     {
         std::wstring strLabel;
-        if (picture.bInRefreshes)
+        if (picture.bCounted)
             strLabel = (k == 4 ? std::wstring(L"4+: ") : std::to_wstring(k) + L": ") + Compact(picture.anByRefreshes[k]);
         else if (k <= 3)
         {
@@ -160,7 +160,7 @@ void DrawPacingGraph(HDC hDC, const RECT& rc, const PacingPicture* pPicture)
         }
         Label(hDC, xLabel, plot.YOf(k), strLabel);
     }
-    if (picture.bInRefreshes && picture.anByRefreshes[0] != 0)
+    if (picture.bCounted && picture.anByRefreshes[0] != 0)
         Label(hDC, xLabel, plot.YOf(0.3), L"0: " + Compact(picture.anByRefreshes[0]));
     SetTextColor(hDC, crOldText);
     SetBkMode(hDC, nOldMode);

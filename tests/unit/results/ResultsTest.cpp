@@ -126,6 +126,24 @@ TEST(PacingGraph, HeldFramesAreMarkedAtTheHeightOfTwoRefreshes)
     EXPECT_TRUE(before.RowsOf(kGraphHeld).empty() && before.RowsOf(kGraphLines).empty());
 }
 
+TEST(PacingGraph, FramesThatKeptTheirOwnTimeAreNotCountedInRefreshes)
+{
+    // 50 frames a second on a display that says 60: lines at its refreshes,
+    // labelled with their times, and no count that would read as no frame.
+    static CPacingRecord s_record;
+    s_record.Begin(kTicksPerSecond, 60);
+    for (int i = 0; i < 200; ++i)
+        s_record.AddFrame(static_cast<LONGLONG>(i) * kTicksPerSecond / 50);
+    std::vector<BYTE> marks;
+    const PacingSummary summary = JudgePacing(s_record, &marks);
+    ASSERT_EQ(PacingVerdict::NotTied, summary.aSegments[0].verdict) << FormatPacingLine(summary);
+    const PacingPicture picture = PictureOf(s_record, summary, marks, 200);
+    EXPECT_TRUE(picture.bInRefreshes);
+    EXPECT_FALSE(picture.bCounted);
+    EXPECT_NEAR(1000.0 / 60, picture.dLineMs, 1e-9) << "the unit, a refresh, in ms";
+    EXPECT_NEAR(1.2, picture.columns[100].fHigh, 1e-3) << "an interval of 20 ms in refreshes of 60 Hz";
+}
+
 TEST(RunReport, SaysWhatRanWhereWithWhatAndWhatItShowed)
 {
     static CPacingRecord s_record;

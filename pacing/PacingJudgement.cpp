@@ -97,30 +97,50 @@ double Median(const std::vector<std::pair<double, DWORD>>& values, DWORD nInterv
     return 0;
 }
 
-// The mean of the most common group of intervals within kGroupWidth of
-// each other.
+// The mean of the most common group of intervals, those within kGroupWidth
+// of each other about the median of the densest tenth-wide window: two
+// groups a fifth apart (60 and 50 a second) fit in one wider window, and
+// their mean is neither.
 double Typical(const std::vector<std::pair<double, DWORD>>& values)
 {
-    double dBestSum = 0, dSum = 0;
+    const double dHalfWidth = std::sqrt(kGroupWidth);
     DWORD nBest = 0, nIn = 0;
-    size_t nFirst = 0;
+    size_t nFirst = 0, nBestFirst = 0;
     for (size_t i = 0; i < values.size(); ++i)
     {
         nIn += values[i].second;
-        dSum += values[i].first * values[i].second;
-        while (values[i].first > values[nFirst].first * kGroupWidth)
+        while (values[i].first > values[nFirst].first * dHalfWidth)
         {
             nIn -= values[nFirst].second;
-            dSum -= values[nFirst].first * values[nFirst].second;
             ++nFirst;
         }
         if (nIn > nBest)
         {
             nBest = nIn;
-            dBestSum = dSum;
+            nBestFirst = nFirst;
         }
     }
-    return nBest != 0 ? dBestSum / nBest : 0;
+    if (nBest == 0)
+        return 0;
+    double dMedian = 0;
+    DWORD nSeen = 0;
+    for (size_t i = nBestFirst; dMedian == 0; ++i)
+    {
+        nSeen += values[i].second;
+        if (nSeen * 2 >= nBest)
+            dMedian = values[i].first;
+    }
+    double dSum = 0;
+    DWORD nNear = 0;
+    for (const auto& value : values)
+    {
+        if (value.first * dHalfWidth >= dMedian && value.first <= dMedian * dHalfWidth)
+        {
+            dSum += value.first * value.second;
+            nNear += value.second;
+        }
+    }
+    return dSum / nNear;
 }
 
 // Each frame of a chain gets the refresh nearest its time on the grid, never

@@ -12,9 +12,12 @@ const DWORD kMinIntervals = 2;
 // A frame sits on the refresh grid when it lies within a quarter of a refresh
 // of it: real flips scatter by a millisecond or two at 60 Hz, and a frame
 // that keeps its own time lands anywhere in the refresh, half of them
-// further off. Nine in ten frames on the grid make a run tied to it.
+// further off. Four in five frames on the grid make a run tied to it: frames
+// at a rate of their own put at most three in four there (48 a second on
+// 60 Hz), and a loaded machine that wakes the loop late after some flips
+// leaves a tied run fewer than nine in ten.
 const double kOnGrid = 0.25;
-const double kTiedShare = 0.9;
+const double kTiedShare = 0.8;
 // The grid's phase follows the frames by an eighth of each one's offset, so
 // that a refresh a little off the one assumed still keeps every frame on it.
 const double kFollow = 1.0 / 8;
@@ -491,9 +494,12 @@ PacingSegment Judge(const Items& items, DWORD nGivenHz, bool bMixed, double dTic
         if (grid.dOnGrid >= kTiedShare && std::fabs(dTicksPerSecond / grid.dPeriod - out.nGivenHz) < kGivenToleranceHz)
             return tied(grid, true);
     }
+    // A step the frames show by themselves that is the given refresh bears
+    // it out, though the grid laid from the given figure missed four in five
+    // by a frame or two: the seeds differ by the typical time's error.
     Grid step;
     if (EstimateStep(items, dTypical, dTicksPerSecond, out.nIntervals, step))
-        return tied(step, false);
+        return tied(step, bBelievable && std::fabs(dTicksPerSecond / step.dPeriod - out.nGivenHz) < kGivenToleranceHz);
     if (!bBelievable)
         return own(PacingVerdict::RefreshUnknown, false);
 

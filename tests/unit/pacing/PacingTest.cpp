@@ -162,6 +162,11 @@ TEST(Pacing, EachRunsVerdictCountsRefreshAndLine)
          "Frame pacing: display 60.00 Hz, every frame 3 refreshes (20.00 Hz), longest 50.9 ms"},
         {"2-3 cadence", Steps(60, 60, {2, 3}, 240), V::Tied, 239, 358, 0, 60,
          "Frame pacing: display 60.00 Hz, a 2-3 cadence (24.00 Hz), longest 50.9 ms"},
+        // A loaded machine wakes the loop late after a fifth of the flips.
+        {"1-2-2 on 75 Hz, one frame in five timed 5 ms late", Scripted({{75, 1000.0 / 75, {1, 2, 2}, 161, 0.5, 5, 5}}),
+         V::Tied, 106, 106, 0, 75,
+         "Frame pacing: display 75.0 Hz, 106 of 160 frames held for 2+ refreshes (106 refreshes repeated), "
+         "longest 32.1 ms"},
         {"120 Hz, timestamps scattered by up to 2 ms", Steps(120, 120, {1}, 600, 2), V::Tied, 0, 0, 0, 120,
          "Frame pacing: display 120.0 Hz, no late frames, longest 12.1 ms"},
         {"144 Hz, 1 ms of scatter", Steps(144, 144, {1}, 600, 1), V::Tied, 0, 0, 0, 144,
@@ -199,6 +204,10 @@ TEST(Pacing, EachRunsVerdictCountsRefreshAndLine)
         // Two groups a fifth apart: the typical time is the commoner, never their mean.
         {"60 frames a second, then 50, in one mode", Steps(60, 60, Then(160, 1, 140, 1.2), 300), V::NotTied, 0, 0, 0,
          0, "Frame pacing: display 60 Hz, frames every 16.662 ms (60.02 Hz), not tied to its refresh, longest 20.8 ms"},
+        // A rate a quarter off the refresh puts three frames in four on its grid.
+        {"48 frames a second on 60 Hz", Steps(60, 48, {1}, 480), V::NotTied, 0, 0, 0, 0,
+         "Frame pacing: display 60 Hz, frames every 20.833 ms (48.00 Hz), not tied to its refresh, "
+         "longest 21.8 ms"},
         {"300 frames a second on 60 Hz, a pause of 1 s", Scripted({{60, 1000.0 / 300, {1}, 60, 0}}, 30, 1000),
          V::NotTied, 0, 0, 0, 0,
          "Frame pacing: display 60 Hz, frames every 3.333 ms (300.00 Hz), not tied to its refresh, "

@@ -40,23 +40,13 @@ CPacingRecord::CPacingRecord() : m_pEntries(new Entry[kCapacity])
 
 void CPacingRecord::Begin(LONGLONG nTicksPerSecond, DWORD nDisplayHz)
 {
-    m_nEntries = 0;
-    m_nGrain = 1;
-    m_nCoarsenings = 0;
     m_nTicksPerSecond = nTicksPerSecond;
     m_nShift = 0;
     while ((nTicksPerSecond >> m_nShift) > kMaxScaledPerSecond)
         ++m_nShift;
-    m_nFrames = 0;
-    m_nIntervals = 0;
-    m_nSegmentIntervals = 0;
-    m_bChained = false;
-    m_nLast = 0;
-    m_nCarry = 0;
-    m_nLongest = 0;
-    m_nLostTicks = 0;
-    m_nSegments = 1;
-    m_bMixed = false;
+    m_t = Mark::Tally();
+    m_t.nGrain = 1;
+    m_t.nSegments = 1;
     for (DWORD& nHz : m_anSegmentHz)
         nHz = 0;
     m_anSegmentHz[0] = NormalHz(nDisplayHz);
@@ -65,78 +55,78 @@ void CPacingRecord::Begin(LONGLONG nTicksPerSecond, DWORD nDisplayHz)
 void CPacingRecord::SetDisplayHz(DWORD nDisplayHz)
 {
     nDisplayHz = NormalHz(nDisplayHz);
-    if (m_bMixed || m_anSegmentHz[m_nSegments - 1] == nDisplayHz)
+    if (m_t.bMixed || m_anSegmentHz[m_t.nSegments - 1] == nDisplayHz)
         return;
     // An interval across the change belongs to neither refresh.
-    m_bChained = false;
-    if (m_nSegmentIntervals == 0)
+    m_t.bChained = false;
+    if (m_t.nSegmentIntervals == 0)
     {
-        m_anSegmentHz[m_nSegments - 1] = nDisplayHz;
+        m_anSegmentHz[m_t.nSegments - 1] = nDisplayHz;
         return;
     }
-    m_nSegmentIntervals = 0;
-    if (m_nSegments == kMaxPacingSegments)
+    m_t.nSegmentIntervals = 0;
+    if (m_t.nSegments == kMaxPacingSegments)
     {
-        m_bMixed = true;
+        m_t.bMixed = true;
         return;
     }
-    m_anSegmentHz[m_nSegments] = nDisplayHz;
-    Append(MarkEntry(EntryKind::Segment, m_nSegments));
-    ++m_nSegments;
+    m_anSegmentHz[m_t.nSegments] = nDisplayHz;
+    Append(MarkEntry(EntryKind::Segment, m_t.nSegments));
+    ++m_t.nSegments;
 }
 
 void CPacingRecord::AddFrame(LONGLONG nTicks)
 {
-    ++m_nFrames;
-    if (m_bChained)
+    ++m_t.nFrames;
+    if (m_t.bChained)
     {
-        const ULONGLONG nInterval = nTicks > m_nLast ? static_cast<ULONGLONG>(nTicks - m_nLast) : 0;
-        if (nInterval > m_nLongest)
-            m_nLongest = nInterval;
-        ++m_nIntervals;
-        ++m_nSegmentIntervals;
+        const ULONGLONG nInterval = nTicks > m_t.nLast ? static_cast<ULONGLONG>(nTicks - m_t.nLast) : 0;
+        if (nInterval > m_t.nLongest)
+            m_t.nLongest = nInterval;
+        ++m_t.nIntervals;
+        ++m_t.nSegmentIntervals;
         // What each interval loses to the scale is carried into the next, so
         // that along a chain of frames nothing is lost to it.
-        const ULONGLONG nCarried = nInterval + m_nCarry;
-        m_nCarry = nCarried & ((1ull << m_nShift) - 1);
+        const ULONGLONG nCarried = nInterval + m_t.nCarry;
+        m_t.nCarry = nCarried & ((1ull << m_nShift) - 1);
         const DWORD nScaled = Saturated(nCarried >> m_nShift);
         const Entry one = {nScaled, nScaled, nScaled, 1};
-        Entry* pLast = m_nEntries != 0 ? &m_pEntries[m_nEntries - 1] : nullptr;
-        if (pLast != nullptr && pLast->nCount != 0 && pLast->nCount < m_nGrain)
+        Entry* pLast = m_t.nEntries != 0 ? &m_pEntries[m_t.nEntries - 1] : nullptr;
+        if (pLast != nullptr && pLast->nCount != 0 && pLast->nCount < m_t.nGrain)
             Merge(*pLast, one);
         else
             Append(one);
     }
-    m_nLast = nTicks;
-    m_bChained = true;
+    m_t.nLast = nTicks;
+    m_t.bChained = true;
 }
 
 void CPacingRecord::AddLostTime(LONGLONG nFrom, LONGLONG nTo)
 {
     const ULONGLONG nLost = nTo > nFrom ? static_cast<ULONGLONG>(nTo - nFrom) : 0;
-    m_nLostTicks += nLost;
-    m_bChained = false;
+    m_t.nLostTicks += nLost;
+    m_t.bChained = false;
     const Entry lost = MarkEntry(EntryKind::Lost, Saturated(nLost >> m_nShift));
     // A display that stays lost is one stretch, however often it was tried.
-    if (m_nEntries != 0 && m_pEntries[m_nEntries - 1].Kind() == EntryKind::Lost)
-        Merge(m_pEntries[m_nEntries - 1], lost);
+    if (m_t.nEntries != 0 && m_pEntries[m_t.nEntries - 1].Kind() == EntryKind::Lost)
+        Merge(m_pEntries[m_t.nEntries - 1], lost);
     else
         Append(lost);
 }
 
 void CPacingRecord::Append(const Entry& entry)
 {
-    if (m_nEntries == kCapacity)
+    if (m_t.nEntries == kCapacity)
         Coarsen();
-    if (m_nEntries == kCapacity)
+    if (m_t.nEntries == kCapacity)
     {
         // Nothing could be freed: the place before takes in intervals, and a
         // mark goes; its time is still counted as lost.
-        if (entry.nCount != 0 && m_pEntries[m_nEntries - 1].nCount != 0)
-            Merge(m_pEntries[m_nEntries - 1], entry);
+        if (entry.nCount != 0 && m_pEntries[m_t.nEntries - 1].nCount != 0)
+            Merge(m_pEntries[m_t.nEntries - 1], entry);
         return;
     }
-    m_pEntries[m_nEntries++] = entry;
+    m_pEntries[m_t.nEntries++] = entry;
 }
 
 void CPacingRecord::Coarsen()
@@ -145,19 +135,19 @@ void CPacingRecord::Coarsen()
     // marks keep their places, so the run's time and its breaks stay where
     // they were. Once in 2^17 frames, a pass of the buffer.
     DWORD nOut = 0;
-    for (DWORD i = 0; i < m_nEntries; ++i)
+    for (DWORD i = 0; i < m_t.nEntries; ++i)
     {
-        const bool bPair = i + 1 < m_nEntries && m_pEntries[i].nCount != 0 && m_pEntries[i + 1].nCount != 0;
+        const bool bPair = i + 1 < m_t.nEntries && m_pEntries[i].nCount != 0 && m_pEntries[i + 1].nCount != 0;
         m_pEntries[nOut] = m_pEntries[i];
         if (bPair)
             Merge(m_pEntries[nOut], m_pEntries[++i]);
         ++nOut;
     }
-    if (nOut == m_nEntries)
+    if (nOut == m_t.nEntries)
     {
         // Marks and intervals in turn: the breaks go, their time stays lost.
         nOut = 0;
-        for (DWORD i = 0; i < m_nEntries; ++i)
+        for (DWORD i = 0; i < m_t.nEntries; ++i)
         {
             if (nOut != 0 && m_pEntries[i].Kind() == EntryKind::Lost)
                 continue;
@@ -167,48 +157,24 @@ void CPacingRecord::Coarsen()
                 m_pEntries[nOut++] = m_pEntries[i];
         }
     }
-    m_nEntries = nOut;
-    m_nGrain *= 2;
-    ++m_nCoarsenings;
+    m_t.nEntries = nOut;
+    m_t.nGrain *= 2;
+    ++m_t.nCoarsenings;
 }
 
 CPacingRecord::Mark CPacingRecord::GetMark() const
 {
-    Mark mark = {};
-    mark.nEntries = m_nEntries;
-    if (m_nEntries != 0)
-        mark.last = m_pEntries[m_nEntries - 1];
-    mark.nGrain = m_nGrain;
-    mark.nCoarsenings = m_nCoarsenings;
-    mark.nFrames = m_nFrames;
-    mark.nIntervals = m_nIntervals;
-    mark.nSegmentIntervals = m_nSegmentIntervals;
-    mark.nSegments = m_nSegments;
-    mark.bMixed = m_bMixed;
-    mark.bChained = m_bChained;
-    mark.nLast = m_nLast;
-    mark.nCarry = m_nCarry;
-    mark.nLongest = m_nLongest;
-    mark.nLostTicks = m_nLostTicks;
+    Mark mark = {m_t, Entry()};
+    if (m_t.nEntries != 0)
+        mark.last = m_pEntries[m_t.nEntries - 1];
     return mark;
 }
 
 void CPacingRecord::Rewind(const Mark& mark)
 {
-    if (mark.nCoarsenings != m_nCoarsenings)
+    if (mark.tally.nCoarsenings != m_t.nCoarsenings)
         return;
-    m_nEntries = mark.nEntries;
-    if (m_nEntries != 0)
-        m_pEntries[m_nEntries - 1] = mark.last;
-    m_nGrain = mark.nGrain;
-    m_nFrames = mark.nFrames;
-    m_nIntervals = mark.nIntervals;
-    m_nSegmentIntervals = mark.nSegmentIntervals;
-    m_nSegments = mark.nSegments;
-    m_bMixed = mark.bMixed;
-    m_bChained = mark.bChained;
-    m_nLast = mark.nLast;
-    m_nCarry = mark.nCarry;
-    m_nLongest = mark.nLongest;
-    m_nLostTicks = mark.nLostTicks;
+    m_t = mark.tally;
+    if (m_t.nEntries != 0)
+        m_pEntries[m_t.nEntries - 1] = mark.last;
 }

@@ -61,20 +61,24 @@ public:
     // frames drawn for a mode that had already gone showed nothing.
     struct Mark
     {
-        DWORD nEntries;
-        Entry last;
-        DWORD nGrain;
-        DWORD nCoarsenings;
-        DWORD nFrames;
-        DWORD nIntervals;
-        DWORD nSegmentIntervals;
-        unsigned nSegments;
-        bool bMixed;
-        bool bChained;
-        LONGLONG nLast;
-        ULONGLONG nCarry;
-        ULONGLONG nLongest;
-        ULONGLONG nLostTicks;
+        // All that the record counts besides its places.
+        struct Tally
+        {
+            DWORD nEntries;
+            DWORD nGrain;
+            DWORD nCoarsenings; // how often the grain has doubled; a mark from before can't be gone back to
+            DWORD nFrames;
+            DWORD nIntervals;
+            DWORD nSegmentIntervals; // of the segment being recorded
+            unsigned nSegments;      // at least 1; the last is the one being recorded
+            bool bMixed;
+            bool bChained; // nLast is the frame before the next one
+            LONGLONG nLast;
+            ULONGLONG nCarry;   // the ticks below the scale that the last interval left over
+            ULONGLONG nLongest; // counter ticks
+            ULONGLONG nLostTicks;
+        } tally;
+        Entry last; // the last place then: frames after the mark may have merged into it
     };
     Mark GetMark() const;
     // Back to the mark. Once the record has gone to a coarser grain since,
@@ -85,17 +89,17 @@ public:
     LONGLONG TicksPerSecond() const { return m_nTicksPerSecond; }
     // Scaled ticks: counter ticks >> Scale(), about a microsecond at most.
     unsigned Scale() const { return m_nShift; }
-    DWORD Frames() const { return m_nFrames; }
-    DWORD Intervals() const { return m_nIntervals; }
+    DWORD Frames() const { return m_t.nFrames; }
+    DWORD Intervals() const { return m_t.nIntervals; }
     // Intervals each place holds at the most: 1 until the run outgrew the buffer.
-    DWORD Grain() const { return m_nGrain; }
-    ULONGLONG LongestTicks() const { return m_nLongest; }
-    ULONGLONG LostTicks() const { return m_nLostTicks; }
-    unsigned Segments() const { return m_nSegments; }
+    DWORD Grain() const { return m_t.nGrain; }
+    ULONGLONG LongestTicks() const { return m_t.nLongest; }
+    ULONGLONG LostTicks() const { return m_t.nLostTicks; }
+    unsigned Segments() const { return m_t.nSegments; }
     DWORD SegmentHz(unsigned nSegment) const { return m_anSegmentHz[nSegment]; }
     // Whether the last segment holds several refreshes.
-    bool LastSegmentMixed() const { return m_bMixed; }
-    DWORD EntryCount() const { return m_nEntries; }
+    bool LastSegmentMixed() const { return m_t.bMixed; }
+    DWORD EntryCount() const { return m_t.nEntries; }
     const Entry& EntryAt(DWORD i) const { return m_pEntries[i]; }
 
 private:
@@ -103,21 +107,9 @@ private:
     void Coarsen();
 
     std::unique_ptr<Entry[]> m_pEntries;
-    DWORD m_nEntries;
-    DWORD m_nGrain;
-    DWORD m_nCoarsenings; // how often the grain has doubled; a mark from before can't be gone back to
     LONGLONG m_nTicksPerSecond;
     unsigned m_nShift;
-    DWORD m_nFrames;
-    DWORD m_nIntervals;
-    DWORD m_nSegmentIntervals; // of the segment being recorded
-    bool m_bChained; // m_nLast is the frame before the next one
-    LONGLONG m_nLast;
-    ULONGLONG m_nCarry;   // the ticks below the scale that the last interval left over
-    ULONGLONG m_nLongest; // counter ticks
-    ULONGLONG m_nLostTicks;
-    unsigned m_nSegments; // at least 1; the last is the one being recorded
-    bool m_bMixed;
+    Mark::Tally m_t;
     DWORD m_anSegmentHz[kMaxPacingSegments];
 };
 

@@ -88,14 +88,15 @@ std::vector<std::pair<double, DWORD>> Sorted(const Items& items)
     return values;
 }
 
-double Median(const std::vector<std::pair<double, DWORD>>& values, DWORD nIntervals)
+// The median of the nIntervals intervals that the values from nFirst on hold.
+double Median(const std::vector<std::pair<double, DWORD>>& values, DWORD nIntervals, size_t nFirst = 0)
 {
     DWORD nSeen = 0;
-    for (const auto& value : values)
+    for (size_t i = nFirst; i < values.size(); ++i)
     {
-        nSeen += value.second;
+        nSeen += values[i].second;
         if (nSeen >= (nIntervals + 1) / 2)
-            return value.first;
+            return values[i].first;
     }
     return 0;
 }
@@ -125,14 +126,7 @@ double Typical(const std::vector<std::pair<double, DWORD>>& values)
     }
     if (nBest == 0)
         return 0;
-    double dMedian = 0;
-    DWORD nSeen = 0;
-    for (size_t i = nBestFirst; dMedian == 0; ++i)
-    {
-        nSeen += values[i].second;
-        if (nSeen * 2 >= nBest)
-            dMedian = values[i].first;
-    }
+    const double dMedian = Median(values, nBest, nBestFirst);
     double dSum = 0;
     DWORD nNear = 0;
     for (const auto& value : values)

@@ -99,13 +99,15 @@ void DrawPacingGraph(HDC hDC, const RECT& rc, const PacingPicture* pPicture)
     const int nLone = std::max(1, static_cast<int>(tm.tmHeight / 8));
 
     // Lost time first, as a band under everything else.
-    for (int c = 0; c < nColumns; ++c)
     {
-        if (!picture.columns[static_cast<size_t>(c)].bLost)
-            continue;
-        RECT rcLost = {xOf(c), rcPlot.top, std::max(xOf(c + 1), xOf(c) + 1), rcPlot.bottom};
         CSelectedObject brush(hDC, CreateSolidBrush(kGraphLost));
-        FillRect(hDC, &rcLost, static_cast<HBRUSH>(GetCurrentObject(hDC, OBJ_BRUSH)));
+        for (int c = 0; c < nColumns; ++c)
+        {
+            if (!picture.columns[static_cast<size_t>(c)].bLost)
+                continue;
+            RECT rcLost = {xOf(c), rcPlot.top, std::max(xOf(c + 1), xOf(c) + 1), rcPlot.bottom};
+            FillRect(hDC, &rcLost, static_cast<HBRUSH>(GetCurrentObject(hDC, OBJ_BRUSH)));
+        }
     }
     {
         CSelectedObject pen(hDC, CreatePen(PS_DOT, 1, kGraphLines));

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "display/DeviceList.h"
 #include "version.h"
 
 namespace
@@ -15,11 +16,6 @@ std::wstring Format(const wchar_t* pszFormat, ...)
     vswprintf(sz, 512, pszFormat, args);
     va_end(args);
     return sz;
-}
-
-std::wstring Wide(const std::string& str)
-{
-    return std::wstring(str.begin(), str.end());
 }
 
 std::wstring Colour(COLORREF cr)
@@ -74,7 +70,7 @@ std::wstring RunReportText(const RunFacts& f)
 {
     const wchar_t kEnd[] = L"\r\n";
     const SYSTEMTIME& t = f.when;
-    std::wstring str = L"Quillaby " + Wide(QUILLABY_VERSION_TEXT)
+    std::wstring str = L"Quillaby " + WidenText(QUILLABY_VERSION_TEXT)
         + Format(L", run of %04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond)
         + kEnd;
     str += L"Device: " + f.strDevice + L" (driver " + f.strDriver + L")" + kEnd;
@@ -100,8 +96,8 @@ std::wstring RunReportText(const RunFacts& f)
         + L", bar colour " + Colour(f.crBar) + L", background " + Colour(f.crBackground) + kEnd;
     str += Format(L"Run: %.3f s, %lu frames shown", f.dwElapsedMs / 1000.0, static_cast<unsigned long>(f.dwFrames))
         + kEnd;
-    str += Wide(f.strRateLine) + kEnd;
-    str += Wide(f.strPacingLine) + kEnd;
+    str += WidenText(f.strRateLine.c_str()) + kEnd;
+    str += WidenText(f.strPacingLine.c_str()) + kEnd;
     for (unsigned i = 0; i < f.pacing.nSegments; ++i)
     {
         const std::wstring strPart = f.pacing.nSegments == 1 ? L"" : Format(L" (part %u)", i + 1);

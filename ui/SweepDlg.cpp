@@ -262,7 +262,8 @@ void CSweepDlg::OnRun()
     const std::string strLine = FormatRateLine(dwFrames, dwElapsed);
     m_strRate = strLine.c_str();
     m_strPacing = PacingLinesFor(::GetDlgItem(m_hWnd, IDC_PACING), pacing).c_str();
-    m_strCoverage = bCoveredLess ? CoverageLine(shown, screen).c_str() : L"";
+    const std::wstring strCoverage = bCoveredLess ? CoverageLine(shown, screen) : std::wstring();
+    m_strCoverage = strCoverage.c_str();
     UpdateData(FALSE);
     GetLocalTime(&facts.when);
     facts.dwElapsedMs = dwElapsed;
@@ -270,7 +271,7 @@ void CSweepDlg::OnRun()
     facts.strRateLine = strLine;
     facts.strPacingLine = FormatPacingLine(pacing);
     facts.pacing = pacing;
-    facts.strCoverage = bCoveredLess ? CoverageLine(shown, screen) : L"";
+    facts.strCoverage = strCoverage;
     m_lastRun = facts;
     m_picture = std::move(picture);
     ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_GRAPH), nullptr, TRUE);
